@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+class QWidget;
+
+// Shows the text as an error through the dialog service; with abort set, then throws EAbort.
+void MensErro(const QString& text, bool abort = true);
+
+bool EmptyString(const QString& text);          // empty or only blanks
+QString Ajusta(const QString& code, int width); // left-pads with '0' to the width (trimmed first)
+QDate PriDiaMes(const QDate& date);
+double RoundDec(double value, int decimals);    // half away from zero
+void SetChildEnabled(QWidget* panel, bool enabled);
+
+// Busy indicator around server work. Counted, so nested use is safe; observable by tests.
+void ActiveShowAvi(QWidget* window, int kind);
+void DeactiveShowAvi();
+bool busyIndicatorActive();
+int busyIndicatorShownCount(); // how many times it was switched on since start (tests)
+
+// Application server address, read from the host settings at every call.
+QString WebURL();
+int WebPort();
+void setWebServer(const QString& host, int port); // host application / tests
+QString webToken();                               // shared token for non-loopback servers
+void setWebToken(const QString& token);
+
+// Raw answer of TNetConnection::Call → data: a server error is shown and raised (EAbort);
+// a packet gives QVariant(DataPacket); an array QVariantList; anything else as is.
+// A malformed answer is an error like any other.
+QVariant CheckResultServ(const QVariant& raw, bool raise, int flags);
+
+// pt_BR text conversions, whatever the machine's locale.
+QString formatFloat(const QString& format, double value);  // "#,##0.00" → "1.234,57"
+QString floatToStr(double value);                          // general: "1234,57", "2,5"
+QString dateToStr(const QDate& date);                      // dd/MM/yyyy
+QDate strToDate(const QString& text);                      // dd/MM/yyyy; invalid QDate when not a date

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "DataPacket.h"
+#include "TField.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// In-memory table with a cursor, the platform's states and events, and a change log whose
+// Delta the server applies. Events are std::function so that a before-event may throw: the
+// operation is then abandoned and the data set left exactly as it was.
+class TClientDataSet : public QObject {
+    Q_OBJECT
+public:
+    using DataSetEvent = std::function<void(TClientDataSet&)>;
+
+    explicit TClientDataSet(QObject* parent = nullptr);
+    ~TClientDataSet() override;
+
+    // Structure
+    TField* AddField(const ciap::FieldDef& def); // before CreateDataSet/SetData
+    void ClearFields();
+    const std::vector<std::unique_ptr<TField>>& Fields() const { return m_fields; }
+    int FieldCount() const;
+    TField* FindField(const QString& name) const;   // case-insensitive; nullptr when absent
+    TField* FieldByName(const QString& name) const; // throws EHostError when absent
+    QList<ciap::FieldDef> FieldDefs() const;
+
+    // Opening and closing
+    void CreateDataSet();                      // opens empty with the declared fields
+    void SetData(const ciap::DataPacket& packet); // replaces all rows; fields matched by name
+    void SetData(ciap::DataPacket&& packet);
+    void SetData(const QVariant& packet);      // QVariant holding a DataPacket
+    void Close();
+    void EmptyDataSet();                       // removes all rows, empties the log
+    bool Active() const { return m_state != DataSetState::Inactive; }
+
+    // State and cursor
+    DataSetState State() const { return m_state; }
+    bool IsEmpty() const;
+    int RecordCount() const;
+    int RecNo() const;                 // 1-based; 0 when empty; -1 in insert state
+    void SetRecNo(int recNo);          // moves the cursor (implicit post/cancel first)
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Eof() const;
+    bool Bof() const;
+    bool Locate(const QString& fieldName, const QVariant& value, bool caseInsensitive);
+
+    // Editing
+    void Insert();
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    bool Modified() const { return m_modified; }
+
+    // Change log
+    bool LogChanges = true;
+    int ChangeCount() const;
+    ciap::Delta Delta() const;
+    QVariant DeltaVariant() const;     // QVariant holding Delta(), for a server argument
+    void MergeChangeLog();
+    void CancelUpdates();              // back to the last merged state
+
+    // Direct row access for models: value of a field in a row (0-based), without moving.
+    QVariant valueAt(int row, int fieldIndex) const;
+    int currentRow() const;            // 0-based index of the cursor row in the visible rows; -1
+
+    // Events
+    DataSetEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    DataSetEvent BeforeInsert, AfterInsert, OnNewRecord;
+    DataSetEvent BeforeEdit, AfterEdit;
+    DataSetEvent BeforePost, AfterPost;
+    DataSetEvent BeforeCancel, AfterCancel;
+    DataSetEvent BeforeDelete, AfterDelete;
+    DataSetEvent BeforeScroll, AfterScroll;
+
+Q_SIGNALS:
+    void stateChanged();                 // every change of State()
+    void dataReset();                    // rows replaced, opened, closed
+    void rowChanged(int row);            // values of one row changed
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void currentRowChanged(int row);     // cursor moved
+
+private:
+    friend class TField;
+    // implementation defined by the data-set work
+    struct Private;
+    std::unique_ptr<Private> d;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    DataSetState m_state = DataSetState::Inactive;
+    bool m_modified = false;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+namespace ciap {
+
+// Splits a byte stream into '\n'-terminated frames. Chunks arrive in any size; a frame longer
+// than the limit is an error (overflowed() turns true and stays so): the peer must be dropped.
+class FrameReader {
+public:
+    static constexpr qsizetype DefaultMaxFrame = 256 * 1024 * 1024; // 256 MiB
+
+    explicit FrameReader(qsizetype maxFrame = DefaultMaxFrame);
+
+    void append(const QByteArray& chunk);
+    std::optional<QByteArray> next(); // next complete frame without its '\n'
+    bool overflowed() const { return m_overflowed; }
+    qsizetype buffered() const;
+
+private:
+    QByteArray m_buffer;
+    qsizetype m_start = 0;
+    qsizetype m_scanned = 0;
+    qsizetype m_maxFrame;
+    bool m_overflowed = false;
+};
+
+} // namespace ciap

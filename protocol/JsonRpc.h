@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QMetaType>
+#include <QString>
+
+namespace ciap {
+
+namespace RpcCode {
+constexpr int ParseError = -32700;
+constexpr int InvalidRequest = -32600;
+constexpr int MethodNotFound = -32601;
+constexpr int InvalidParams = -32602;
+constexpr int InternalError = -32603;
+constexpr int ServerError = -32000;       // a business rule refused the call; message for the user
+constexpr int ConflictError = -32001;     // the row changed since it was read
+constexpr int Unauthorized = -32002;      // token missing or wrong
+constexpr int ConnectionError = -32099;   // client side: server not reachable / connection lost
+} // namespace RpcCode
+
+struct RpcRequest {
+    QJsonValue id;      // number or string; Null/Undefined for a notification
+    QString method;     // "MZR02400.rdmCIAP.getCIAP"
+    QJsonArray params;  // positional
+    QString token;      // optional member "token": shared secret for non-loopback servers
+};
+
+// What a call gives back: either a result or an error.
+struct RpcReply {
+    QJsonValue id;
+    bool isError = false;
+    QJsonValue result;
+    int errorCode = 0;
+    QString errorMessage;
+};
+
+// One frame = one JSON object + '\n'.
+QByteArray encodeRequest(const RpcRequest& request);
+QByteArray encodeResult(const QJsonValue& id, const QJsonValue& result);
+// Result already serialized as JSON text (large packets are written without a QJsonDocument).
+QByteArray encodeRawResult(const QJsonValue& id, const QByteArray& resultJson);
+QByteArray encodeError(const QJsonValue& id, int code, const QString& message);
+
+// Throws RpcFailure with the JSON-RPC code to answer (ParseError, InvalidRequest).
+RpcRequest parseRequest(const QByteArray& frame);
+// Throws ProtocolError when the frame is not a valid response.
+RpcReply parseReply(const QByteArray& frame);
+
+class RpcFailure : public std::exception {
+public:
+    RpcFailure(int code, QString message);
+    int code() const { return m_code; }
+    const QString& message() const { return m_message; }
+    const char* what() const noexcept override;
+
+private:
+    int m_code;
+    QString m_message;
+    QByteArray m_what;
+};
+
+} // namespace ciap
+
+Q_DECLARE_METATYPE(ciap::RpcReply)
