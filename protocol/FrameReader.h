@@ -7,6 +7,8 @@ namespace ciap {
 
 // Splits a byte stream into '\n'-terminated frames. Chunks arrive in any size; a frame longer
 // than the limit is an error (overflowed() turns true and stays so): the peer must be dropped.
+// The limit holds while a frame is still arriving, so memory stays bounded by it. Empty lines
+// are skipped and a '\r' before the '\n' is dropped.
 class FrameReader {
 public:
     static constexpr qsizetype DefaultMaxFrame = 256 * 1024 * 1024; // 256 MiB
@@ -22,6 +24,7 @@ private:
     QByteArray m_buffer;
     qsizetype m_start = 0;
     qsizetype m_scanned = 0;
+    qsizetype m_lineEnd = 0; // just after the last '\n' in m_buffer
     qsizetype m_maxFrame;
     bool m_overflowed = false;
 };

@@ -5,6 +5,7 @@
 #include <QJsonValue>
 #include <QMetaType>
 #include <QString>
+#include <exception>
 
 namespace ciap {
 
@@ -21,10 +22,14 @@ constexpr int ConnectionError = -32099;   // client side: server not reachable /
 } // namespace RpcCode
 
 struct RpcRequest {
-    QJsonValue id;      // number or string; Null/Undefined for a notification
+    // Number or string; Undefined (member absent) for a notification, which gets no answer.
+    // A request with "id":null is answered with a null id.
+    QJsonValue id;
     QString method;     // "MZR02400.rdmCIAP.getCIAP"
     QJsonArray params;  // positional
     QString token;      // optional member "token": shared secret for non-loopback servers
+
+    bool isNotification() const { return id.isUndefined(); }
 };
 
 // What a call gives back: either a result or an error.
@@ -34,6 +39,8 @@ struct RpcReply {
     QJsonValue result;
     int errorCode = 0;
     QString errorMessage;
+    // Filled by parseReplyRaw only: the result's JSON text, for decodePacket.
+    QByteArray rawResult;
 };
 
 // One frame = one JSON object + '\n'.
@@ -47,17 +54,24 @@ QByteArray encodeError(const QJsonValue& id, int code, const QString& message);
 RpcRequest parseRequest(const QByteArray& frame);
 // Throws ProtocolError when the frame is not a valid response.
 RpcReply parseReply(const QByteArray& frame);
+// As parseReply, but an object result is left as text in rawResult (result stays Undefined):
+// a large packet then goes through decodePacket once instead of through a QJsonDocument first.
+// Any other result (array, text, number, null) is in result as usual.
+RpcReply parseReplyRaw(const QByteArray& frame);
 
 class RpcFailure : public std::exception {
 public:
-    RpcFailure(int code, QString message);
+    // id: the request's id when it could be read, for the error answer (null otherwise).
+    RpcFailure(int code, QString message, QJsonValue id = QJsonValue(QJsonValue::Null));
     int code() const { return m_code; }
+    const QJsonValue& id() const { return m_id; }
     const QString& message() const { return m_message; }
     const char* what() const noexcept override;
 
 private:
     int m_code;
     QString m_message;
+    QJsonValue m_id;
     QByteArray m_what;
 };
 

@@ -1,0 +1,231 @@
+#include "PacketParser.h"
+
+#include "PacketCodec.h"
+
+#include <QSet>
+
+namespace ciap {
+
+PacketParser::PacketParser(QByteArrayView json)
+    : m_scanner(json) {}
+
+QDate PacketParser::parseDate(QByteArrayView text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return {};
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        for (int k = 0; k < lengths[i]; ++k) {
+            const char c = text[starts[i] + k];
+            if (c < '0' || c > '9')
+                return {};
+            parts[i] = parts[i] * 10 + (c - '0');
+        }
+    }
+    return QDate(parts[0], parts[1], parts[2]); // invalid for 2024-02-30 and the like
+}
+
+FieldType PacketParser::parseTypeName(QStringView name, bool* ok) {
+    *ok = true;
+    if (name == u"string")
+        return FieldType::String;
+    if (name == u"float")
+        return FieldType::Float;
+    if (name == u"datetime")
+        return FieldType::DateTime;
+    *ok = false;
+    return FieldType::String;
+}
+
+DataPacket PacketParser::parse() {
+    if (m_scanner.peek() == '\0')
+        throw ProtocolError(QStringLiteral("the packet is empty"));
+    if (m_scanner.peek() != '{')
+        m_scanner.fail(QStringLiteral("a data packet must be a JSON object"));
+    m_scanner.expect('{');
+    DataPacket packet;
+    bool haveFields = false;
+    bool haveRows = false;
+    qsizetype deferredRows = -1; // "rows" came before "fields"
+    for (bool first = true; m_scanner.more(first, '}'); first = false) {
+        const qsizetype keyOffset = m_scanner.offset();
+        const QString key = m_scanner.readKey();
+        if (key == u"fields") {
+            if (haveFields)
+                m_scanner.failAt(keyOffset, QStringLiteral("the packet has two \"fields\""));
+            haveFields = true;
+            packet.fields = parseFields();
+            m_caches.assign(packet.fields.size(), StringCache{});
+        } else if (key == u"rows") {
+            if (haveRows)
+                m_scanner.failAt(keyOffset, QStringLiteral("the packet has two \"rows\""));
+            haveRows = true;
+            if (haveFields) {
+                parseRows(packet);
+            } else {
+                deferredRows = m_scanner.offset();
+                m_scanner.skipValue();
+            }
+        } else {
+            m_scanner.skipValue();
+        }
+    }
+    m_scanner.expectEnd();
+    if (!haveFields)
+        throw ProtocolError(QStringLiteral("the packet has no \"fields\""));
+    if (!haveRows)
+        throw ProtocolError(QStringLiteral("the packet has no \"rows\""));
+    if (deferredRows >= 0) {
+        m_scanner.setOffset(deferredRows);
+        parseRows(packet);
+    }
+    return packet;
+}
+
+QList<FieldDef> PacketParser::parseFields() {
+    if (m_scanner.peek() != '[')
+        m_scanner.fail(QStringLiteral("\"fields\" must be an array"));
+    m_scanner.expect('[');
+    QList<FieldDef> fields;
+    QSet<QString> names;
+    for (bool first = true; m_scanner.more(first, ']'); first = false) {
+        const qsizetype offset = m_scanner.offset();
+        FieldDef field = parseField(fields.size());
+        if (names.contains(field.name.toUpper()))
+            m_scanner.failAt(offset, QStringLiteral("the field %1 appears twice").arg(field.name));
+        names.insert(field.name.toUpper());
+        fields.append(std::move(field));
+    }
+    return fields;
+}
+
+FieldDef PacketParser::parseField(qsizetype index) {
+    const QString where = QStringLiteral("field %1").arg(index + 1);
+    if (m_scanner.peek() != '{')
+        m_scanner.fail(QStringLiteral("%1 must be an object").arg(where));
+    m_scanner.expect('{');
+    FieldDef field;
+    bool haveName = false;
+    bool haveType = false;
+    for (bool first = true; m_scanner.more(first, '}'); first = false) {
+        const QString key = m_scanner.readKey();
+        if (key == u"name") {
+            if (m_scanner.peek() != '"')
+                m_scanner.fail(QStringLiteral("the name of %1 must be a string").arg(where));
+            field.name = m_scanner.readString();
+            if (field.name.isEmpty())
+                m_scanner.fail(QStringLiteral("the name of %1 is empty").arg(where));
+            haveName = true;
+        } else if (key == u"type") {
+            if (m_scanner.peek() != '"')
+                m_scanner.fail(QStringLiteral("the type of %1 must be a string").arg(where));
+            const qsizetype offset = m_scanner.offset();
+            const QString type = m_scanner.readString();
+            bool ok = false;
+            field.type = parseTypeName(type, &ok);
+            if (!ok)
+                m_scanner.failAt(offset,
+                                 QStringLiteral("unknown type \"%1\" of %2").arg(type, where));
+            haveType = true;
+        } else if (key == u"size") {
+            const qsizetype offset = m_scanner.offset();
+            const char c = m_scanner.peek();
+            if (c != '-' && (c < '0' || c > '9'))
+                m_scanner.fail(QStringLiteral("the size of %1 must be a number").arg(where));
+            const double size = m_scanner.readNumber();
+            if (size < 0 || size > 0x7fffffff || size != double(int(size)))
+                m_scanner.failAt(offset, QStringLiteral("the size of %1 must be a whole number "
+                                                        "from 0 to 2147483647")
+                                             .arg(where));
+            field.size = int(size);
+        } else {
+            m_scanner.skipValue();
+        }
+    }
+    if (!haveName)
+        m_scanner.fail(QStringLiteral("%1 has no \"name\"").arg(where));
+    if (!haveType)
+        m_scanner.fail(QStringLiteral("%1 (%2) has no \"type\"").arg(where, field.name));
+    return field;
+}
+
+void PacketParser::parseRows(DataPacket& packet) {
+    if (m_scanner.peek() != '[')
+        m_scanner.fail(QStringLiteral("\"rows\" must be an array"));
+    m_scanner.expect('[');
+    const qsizetype fieldCount = packet.fields.size();
+    for (bool first = true; m_scanner.more(first, ']'); first = false) {
+        const qsizetype rowNumber = packet.rows.size() + 1;
+        if (m_scanner.peek() != '[')
+            m_scanner.fail(QStringLiteral("row %1 must be an array").arg(rowNumber));
+        m_scanner.expect('[');
+        QVariantList row;
+        row.reserve(fieldCount);
+        for (qsizetype column = 0; m_scanner.more(column == 0, ']'); ++column) {
+            if (column >= fieldCount)
+                m_scanner.fail(QStringLiteral("row %1 has more values than the %2 fields")
+                                   .arg(rowNumber)
+                                   .arg(fieldCount));
+            row.append(parseCell(packet.fields.at(column), column, rowNumber));
+        }
+        if (row.size() != fieldCount)
+            m_scanner.fail(QStringLiteral("row %1 has %2 values, expected %3")
+                               .arg(rowNumber)
+                               .arg(row.size())
+                               .arg(fieldCount));
+        packet.rows.append(std::move(row));
+    }
+}
+
+QVariant PacketParser::parseCell(const FieldDef& field, qsizetype column, qsizetype row) {
+    const char c = m_scanner.peek();
+    if (c == 'n') {
+        m_scanner.consumeNull();
+        return {};
+    }
+    switch (field.type) {
+    case FieldType::String:
+        if (c != '"')
+            failCell(field, row, QStringLiteral("expected a string"));
+        return sharedString(column, m_scanner.scanString());
+    case FieldType::Float:
+        if (c != '-' && (c < '0' || c > '9'))
+            failCell(field, row, QStringLiteral("expected a number"));
+        return m_scanner.readNumber();
+    case FieldType::DateTime: {
+        if (c != '"')
+            failCell(field, row, QStringLiteral("expected a date \"YYYY-MM-DD\""));
+        const qsizetype offset = m_scanner.offset();
+        const JsonScanner::RawString raw = m_scanner.scanString();
+        const QDate date = raw.escaped ? QDate() : parseDate(raw.bytes);
+        if (!date.isValid())
+            m_scanner.failAt(offset, QStringLiteral("row %1, field %2: \"%3\" is not a date "
+                                                    "YYYY-MM-DD")
+                                         .arg(row)
+                                         .arg(field.name, m_scanner.decode(raw).left(40)));
+        return date;
+    }
+    }
+    return {};
+}
+
+QString PacketParser::sharedString(qsizetype column, const JsonScanner::RawString& raw) {
+    const qsizetype length = raw.bytes.size();
+    if (raw.escaped || !raw.ascii || length > CachedLength)
+        return m_scanner.decode(raw);
+    uint hash = 2166136261u;
+    for (const char c : raw.bytes)
+        hash = (hash ^ uchar(c)) * 16777619u;
+    QString& slot = m_caches[column][hash % CacheSlots];
+    if (slot.size() == length && QLatin1StringView(raw.bytes) == slot && !slot.isNull())
+        return slot;
+    slot = QString::fromLatin1(raw.bytes);
+    return slot;
+}
+
+void PacketParser::failCell(const FieldDef& field, qsizetype row, const QString& what) const {
+    m_scanner.fail(QStringLiteral("row %1, field %2: %3").arg(row).arg(field.name, what));
+}
+
+} // namespace ciap

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "DataPacket.h"
+#include "JsonScanner.h"
+
+#include <QByteArrayView>
+#include <QDate>
+#include <array>
+#include <vector>
+
+namespace ciap {
+
+// Reads a data packet straight from its JSON text in one pass, without an intermediate
+// document: large answers (100,000 rows) must cost little more than parsing the text.
+// Identical short strings in a column share one QString so that repeated codes cost no memory.
+class PacketParser final {
+public:
+    explicit PacketParser(QByteArrayView json);
+
+    DataPacket parse(); // throws ProtocolError
+
+    // "YYYY-MM-DD" to a date; an invalid QDate when the text is anything else.
+    static QDate parseDate(QByteArrayView text);
+    static FieldType parseTypeName(QStringView name, bool* ok);
+
+private:
+    static constexpr int CacheSlots = 64;
+    static constexpr qsizetype CachedLength = 32;
+    using StringCache = std::array<QString, CacheSlots>;
+
+    QList<FieldDef> parseFields();
+    FieldDef parseField(qsizetype index);
+    void parseRows(DataPacket& packet);
+    QVariant parseCell(const FieldDef& field, qsizetype column, qsizetype row);
+    QString sharedString(qsizetype column, const JsonScanner::RawString& raw);
+    [[noreturn]] void failCell(const FieldDef& field, qsizetype row, const QString& what) const;
+
+    JsonScanner m_scanner;
+    std::vector<StringCache> m_caches;
+};
+
+} // namespace ciap
