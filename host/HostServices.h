@@ -5,6 +5,7 @@
 #include <QVariant>
 
 class QWidget;
+class TDataSource;
 
 // Shows the text as an error through the dialog service; with abort set, then throws EAbort.
 void MensErro(const QString& text, bool abort = true);
@@ -32,6 +33,11 @@ void setWebToken(const QString& token);
 // a packet gives QVariant(DataPacket); an array QVariantList; anything else as is.
 // A malformed answer is an error like any other.
 QVariant CheckResultServ(const QVariant& raw, bool raise, int flags);
+
+// Modal search over the rows of the data source (title "List title|text when empty"); true
+// when the user picked a row, which is then the current row. The two flags are kept for the
+// callers' sake and change nothing.
+bool Pesquisar(TDataSource* source, const QString& title, bool, bool);
 
 // pt_BR text conversions, whatever the machine's locale.
 QString formatFloat(const QString& format, double value);  // "#,##0.00" → "1.234,57"

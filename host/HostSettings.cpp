@@ -1,0 +1,75 @@
+#include "HostSettings.h"
+
+#include <QSettings>
+#include <optional>
+
+namespace {
+
+const char* const KeyHost = "Server/Host";
+const char* const KeyPort = "Server/Port";
+const char* const KeyToken = "Server/Token";
+
+struct Overrides {
+    std::optional<QString> host;
+    std::optional<int> port;
+    std::optional<QString> token;
+};
+
+Overrides& overrides() {
+    static Overrides o;
+    return o;
+}
+
+QSettings userSettings() {
+    return QSettings(QStringLiteral("ciap"), QStringLiteral("ciap"));
+}
+
+} // namespace
+
+QString HostSettings::serverHost() {
+    if (overrides().host)
+        return *overrides().host;
+    const QString host = userSettings().value(KeyHost).toString().trimmed();
+    return host.isEmpty() ? QStringLiteral("127.0.0.1") : host;
+}
+
+int HostSettings::serverPort() {
+    if (overrides().port)
+        return *overrides().port;
+    bool ok = false;
+    const int port = userSettings().value(KeyPort).toInt(&ok);
+    return ok && port > 0 && port <= 65535 ? port : 0;
+}
+
+QString HostSettings::serverToken() {
+    if (overrides().token)
+        return *overrides().token;
+    return userSettings().value(KeyToken).toString();
+}
+
+void HostSettings::overrideServer(const QString& host, int port) {
+    overrides().host = host;
+    overrides().port = port;
+}
+
+void HostSettings::overrideToken(const QString& token) {
+    overrides().token = token;
+}
+
+void HostSettings::clearOverrides() {
+    overrides() = Overrides{};
+}
+
+void HostSettings::storeServer(const QString& host, int port) {
+    QSettings s = userSettings();
+    s.setValue(KeyHost, host);
+    s.setValue(KeyPort, port);
+}
+
+void HostSettings::storeToken(const QString& token) {
+    userSettings().setValue(KeyToken, token);
+}
+
+bool HostSettings::hasStoredServer() {
+    return userSettings().value(KeyPort).toInt() > 0;
+}

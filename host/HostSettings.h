@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Where the application server is, as the host configured it. Values come from the user's
+// settings (organisation and application "ciap") unless the running process overrode them:
+// an embedded server on an ephemeral port or a test must not be written back to the user's
+// settings, and must win over them for the rest of the process.
+class HostSettings final {
+public:
+    static QString serverHost(); // default 127.0.0.1
+    static int serverPort();     // default 0 (not configured)
+    static QString serverToken();
+
+    // Process-wide overrides (not persisted).
+    static void overrideServer(const QString& host, int port);
+    static void overrideToken(const QString& token);
+    static void clearOverrides();
+
+    // Persisted in the user's settings, for the host's own configuration dialog.
+    static void storeServer(const QString& host, int port);
+    static void storeToken(const QString& token);
+
+    static bool hasStoredServer(); // the user configured a server (Server/Port set)
+};

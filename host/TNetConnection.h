@@ -1,0 +1,89 @@
+#pragma once
+
+#include "FrameReader.h"
+#include "JsonRpc.h"
+
+#include <QJsonValue>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class QEventLoop;
+class QTcpSocket;
+
+// Socket connection to a named object of the application server, called by method name.
+// A call is synchronous for the caller but waits in a local event loop that excludes user
+// input, so windows keep painting. A connection that failed or was lost is reopened by the
+// next call (BeforeConnect runs before every connect), so a restarted server is reached
+// again without reopening the screen.
+class TNetConnection final : public QObject {
+    Q_OBJECT
+public:
+    explicit TNetConnection(QObject* parent = nullptr);
+    ~TNetConnection() override;
+
+    const QString& ServerName() const { return m_serverName; }
+    void SetServerName(const QString& name) { m_serverName = name; }
+    const QString& Host() const { return m_host; }
+    void SetHost(const QString& host) { m_host = host; }
+    int Port() const { return m_port; }
+    void SetPort(int port) { m_port = port; }
+    // Shared secret sent with every request; empty → the host's webToken() at call time.
+    const QString& Token() const { return m_token; }
+    void SetToken(const QString& token) { m_token = token; }
+    // Off: a connection failure becomes an error reply (shown by CheckResultServ) and Open()
+    // returns false. On: it throws EHostError.
+    bool ThrowException() const { return m_throwException; }
+    void SetThrowException(bool on) { m_throwException = on; }
+
+    int timeoutMs() const { return m_timeoutMs; } // waiting for an answer, default 120 s
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    int connectTimeoutMs() const { return m_connectTimeoutMs; } // default 10 s
+    void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
+
+    std::function<void(TNetConnection&)> BeforeConnect;
+
+    bool Connected() const;
+    void SetConnected(bool connected);
+    bool Open(); // runs BeforeConnect, connects; true when connected
+    void Close();
+    QString lastError() const { return m_lastError; }
+    bool callInProgress() const { return m_busy; }
+
+    // Calls "ServerName.method" with positional arguments; the answer is a QVariant holding a
+    // ciap::RpcReply (a result, or an error with code and text). Throws EHostError for an
+    // argument of a type that cannot travel.
+    QVariant Call(const QString& method, const QVariantList& args);
+
+    // How one argument travels: QString → string, numbers → number, bool → bool,
+    // QDate/QDateTime → "YYYY-MM-DD", DataPacket/Delta → their JSON, invalid → null,
+    // lists → arrays.
+    static QJsonValue argumentToJson(const QVariant& value);
+
+Q_SIGNALS:
+    void connectedChanged(bool connected);
+
+private:
+    ciap::RpcReply exchange(const QByteArray& frame, qint64 id);
+    ciap::RpcReply failure(const QString& text);
+    bool connectSocket();
+    void dropSocket();
+    bool waitFor(int timeoutMs, const std::function<bool()>& done);
+
+    QString m_serverName;
+    QString m_host;
+    int m_port = 0;
+    QString m_token;
+    bool m_throwException = false;
+    int m_timeoutMs = 120000;
+    int m_connectTimeoutMs = 10000;
+    QString m_lastError;
+    QTcpSocket* m_socket = nullptr;
+    ciap::FrameReader m_reader;
+    qint64 m_nextId = 1;
+    bool m_busy = false;
+    QEventLoop* m_loop = nullptr;
+    std::shared_ptr<bool> m_alive;
+};
