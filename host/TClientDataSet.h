@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "PackedRow.h"
 #include "TField.h"
 
 #include <QObject>
@@ -31,20 +32,20 @@ public:
     QList<ciap::FieldDef> FieldDefs() const;
 
     // Opening and closing
-    void CreateDataSet();                      // opens empty with the declared fields
+    void CreateDataSet();                         // opens empty with the declared fields
     void SetData(const ciap::DataPacket& packet); // replaces all rows; fields matched by name
     void SetData(ciap::DataPacket&& packet);
-    void SetData(const QVariant& packet);      // QVariant holding a DataPacket
+    void SetData(const QVariant& packet); // QVariant holding a DataPacket
     void Close();
-    void EmptyDataSet();                       // removes all rows, empties the log
+    void EmptyDataSet(); // removes all rows, empties the log
     bool Active() const { return m_state != DataSetState::Inactive; }
 
     // State and cursor
     DataSetState State() const { return m_state; }
     bool IsEmpty() const;
     int RecordCount() const;
-    int RecNo() const;                 // 1-based; 0 when empty; -1 in insert state
-    void SetRecNo(int recNo);          // moves the cursor (implicit post/cancel first)
+    int RecNo() const;        // 1-based; 0 when empty; -1 in insert state
+    void SetRecNo(int recNo); // moves the cursor (implicit post/cancel first)
     void First();
     void Last();
     void Next();
@@ -66,13 +67,35 @@ public:
     bool LogChanges = true;
     int ChangeCount() const;
     ciap::Delta Delta() const;
-    QVariant DeltaVariant() const;     // QVariant holding Delta(), for a server argument
+    QVariant DeltaVariant() const; // QVariant holding Delta(), for a server argument
     void MergeChangeLog();
-    void CancelUpdates();              // back to the last merged state
+    void CancelUpdates(); // back to the last merged state
 
     // Direct row access for models: value of a field in a row (0-based), without moving.
+    // Visible rows are the stored rows plus, in insert state, the pending row at currentRow().
     QVariant valueAt(int row, int fieldIndex) const;
-    int currentRow() const;            // 0-based index of the cursor row in the visible rows; -1
+    QVariant oldValueAt(int row, int fieldIndex) const; // as last merged; invalid for a new row
+    int currentRow() const;      // 0-based index of the cursor row in the visible rows; -1
+    int visibleRowCount() const; // RecordCount() plus the pending inserted row
+    // Moves the cursor to a visible row the way SetRecNo does (implicit post/cancel, scroll
+    // events); when the implicit post reloads the data set, the cursor stays where it is.
+    void moveToRow(int row);
+    std::size_t memoryUsage() const; // bytes held by the rows and the change log
+
+    // While alive, field reads (Value, DisplayText, OnGetText handlers...) see the given
+    // visible row instead of the cursor row, without moving the cursor or firing events: how
+    // a grid draws every row through the fields' text handlers. Writes still go to the cursor.
+    class DisplayRowScope final {
+    public:
+        DisplayRowScope(const TClientDataSet& dataSet, int row);
+        ~DisplayRowScope();
+        DisplayRowScope(const DisplayRowScope&) = delete;
+        DisplayRowScope& operator=(const DisplayRowScope&) = delete;
+
+    private:
+        const TClientDataSet& m_dataSet;
+        int m_previous;
+    };
 
     // Events
     DataSetEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
@@ -84,17 +107,28 @@ public:
     DataSetEvent BeforeScroll, AfterScroll;
 
 Q_SIGNALS:
-    void stateChanged();                 // every change of State()
-    void dataReset();                    // rows replaced, opened, closed
-    void rowChanged(int row);            // values of one row changed
+    void stateChanged();      // every change of State()
+    void dataReset();         // rows replaced, opened, closed
+    void rowChanged(int row); // values of one row changed
     void rowInserted(int row);
     void rowRemoved(int row);
-    void currentRowChanged(int row);     // cursor moved
+    void currentRowChanged(int row); // cursor moved
 
 private:
     friend class TField;
-    // implementation defined by the data-set work
     struct Private;
+    QVariant fieldValue(int field) const; // current (or display) row; edit buffer when editing
+    QVariant oldFieldValue(int field) const;
+    void setFieldValue(int field, const QVariant& value);
+    void checkActive() const;
+    void checkBrowseMode();
+    void beginInsert(bool append);
+    void moveCursor(int row);
+    int storedIndex(int visibleRow) const;
+    void fire(const DataSetEvent& event);
+    void replaceRows(QList<ciap::FieldDef> defs, bool fieldsFromPacket,
+                     std::vector<PackedRow>&& rows);
+
     std::unique_ptr<Private> d;
     std::vector<std::unique_ptr<TField>> m_fields;
     DataSetState m_state = DataSetState::Inactive;

@@ -26,5 +26,6 @@ Q_SIGNALS:
 private:
     QPointer<TClientDataSet> m_dataSet;
     QMetaObject::Connection m_connection;
+    QMetaObject::Connection m_destroyedConnection;
     void fireStateChange();
 };

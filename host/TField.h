@@ -25,22 +25,25 @@ public:
     const ciap::FieldDef& definition() const { return m_def; }
 
     // Presentation, read by grids.
-    QString DisplayLabel;      // caption; empty → field name
-    bool Visible = true;       // hidden fields are not grid columns
-    QString DisplayFormat;     // "#,##0.00" or empty
-    QString EditMask;          // platform mask, e.g. "99/9999 ;1; "
-    int DisplayWidth = 0;      // characters, 0 = default
+    QString DisplayLabel;        // caption; empty → field name
+    QString DisplayName() const; // DisplayLabel, or the field name when it is empty
+    bool Visible = true;         // hidden fields are not grid columns
+    QString DisplayFormat;       // "#,##0.00" or empty
+    QString EditMask;            // platform mask, e.g. "99/9999 ;1; "
+    int DisplayWidth = 0;        // characters, 0 = default
     GetTextHandler OnGetText;
     SetTextHandler OnSetText;
 
     // Current row. A null numeric reads as "" through AsString and 0 through AsFloat.
+    // Values are converted to the field's type (text → number or date in pt_BR; text cut to
+    // Size); a text that is not a number or date raises EHostError.
     QVariant Value() const;
-    void SetValue(const QVariant& value);   // must be in edit/insert state, else EHostError
+    void SetValue(const QVariant& value); // must be in edit/insert state, else EHostError
     bool IsNull() const;
     QString AsString() const;
     double AsFloat() const;
     QDate AsDateTime() const;
-    void SetAsString(const QString& text);  // "" makes the field null; converted to the type
+    void SetAsString(const QString& text); // "" makes the field null; converted to the type
     void SetAsFloat(double value);
     void SetAsDateTime(const QDate& value);
     void Clear();
@@ -49,8 +52,8 @@ public:
 
     // Text as grids show it: OnGetText when set, else DisplayFormat (pt_BR) for display.
     QString DisplayText() const;
-    QString Text() const;                    // edit text
-    void SetText(const QString& text);       // OnSetText when set, else SetAsString
+    QString Text() const;              // edit text
+    void SetText(const QString& text); // OnSetText when set, else SetAsString
 
 private:
     TClientDataSet* m_dataSet;

@@ -1,0 +1,281 @@
+#include "PackedRow.h"
+
+#include "HostErrors.h"
+#include "HostServices.h"
+#include "LocaleFormat.h"
+
+#include <QDateTime>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+struct PackedRow::Data {
+    std::int32_t refs;
+    std::int32_t fields;
+    std::uint32_t chars;
+    std::uint32_t reserved;
+    // followed by: null bitmap words, one slot per field, UTF-16 text
+
+    static int bitmapWords(int fields) { return (fields + 63) / 64; }
+    std::uint64_t* bitmap() { return reinterpret_cast<std::uint64_t*>(this + 1); }
+    const std::uint64_t* bitmap() const { return reinterpret_cast<const std::uint64_t*>(this + 1); }
+    std::uint64_t* slots() { return bitmap() + bitmapWords(fields); }
+    const std::uint64_t* slots() const { return bitmap() + bitmapWords(fields); }
+    char16_t* text() { return reinterpret_cast<char16_t*>(slots() + fields); }
+    const char16_t* text() const { return reinterpret_cast<const char16_t*>(slots() + fields); }
+    static std::size_t bytesFor(int fields, std::size_t chars) {
+        return sizeof(Data) + sizeof(std::uint64_t) * (bitmapWords(fields) + fields) +
+               sizeof(char16_t) * chars;
+    }
+};
+
+PackedRow::PackedRow(const PackedRow& other)
+    : m_data(other.m_data) {
+    if (m_data)
+        ++m_data->refs;
+}
+
+PackedRow::PackedRow(PackedRow&& other) noexcept
+    : m_data(other.m_data) {
+    other.m_data = nullptr;
+}
+
+PackedRow& PackedRow::operator=(const PackedRow& other) {
+    if (other.m_data)
+        ++other.m_data->refs;
+    release();
+    m_data = other.m_data;
+    return *this;
+}
+
+PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_data = other.m_data;
+        other.m_data = nullptr;
+    }
+    return *this;
+}
+
+PackedRow::~PackedRow() {
+    release();
+}
+
+void PackedRow::release() {
+    if (m_data && --m_data->refs == 0)
+        ::operator delete(m_data);
+    m_data = nullptr;
+}
+
+namespace {
+
+const QString* stringIn(const QVariant& value) {
+    return value.metaType().id() == QMetaType::QString
+               ? static_cast<const QString*>(value.constData())
+               : nullptr;
+}
+
+[[noreturn]] void throwInvalid(const QString& text) {
+    throw EHostError(QStringLiteral("'%1' não é um valor válido.").arg(text));
+}
+
+bool isNumber(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QVariant toFloat(const QVariant& value) {
+    if (isNumber(value)) {
+        const double number = value.toDouble();
+        if (!std::isfinite(number))
+            throwInvalid(value.toString());
+        return number;
+    }
+    if (value.metaType().id() == QMetaType::Bool)
+        return value.toBool() ? 1.0 : 0.0;
+    const QString text = value.toString();
+    if (text.trimmed().isEmpty())
+        return {};
+    double number = 0;
+    if (!tryStrToFloat(text, &number))
+        throwInvalid(text);
+    return number;
+}
+
+QVariant toDate(const QVariant& value) {
+    const int type = value.metaType().id();
+    if (type == QMetaType::QDate) {
+        const QDate date = value.toDate();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    if (type == QMetaType::QDateTime) {
+        const QDate date = value.toDateTime().date();
+        return date.isValid() ? QVariant(date) : QVariant();
+    }
+    const QString text = value.toString();
+    if (text.trimmed().isEmpty())
+        return {};
+    QDate date = strToDate(text.trimmed());
+    if (!date.isValid())
+        date = QDate::fromString(text.trimmed(), Qt::ISODate);
+    if (!date.isValid())
+        throwInvalid(text);
+    return date;
+}
+
+QString toText(const QVariant& value) {
+    if (const QString* s = stringIn(value))
+        return *s;
+    const int type = value.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::Float)
+        return floatToStr(value.toDouble());
+    if (type == QMetaType::QDate)
+        return dateToStr(value.toDate());
+    if (type == QMetaType::QDateTime)
+        return dateToStr(value.toDateTime().date());
+    return value.toString();
+}
+
+} // namespace
+
+QVariant PackedRow::coerce(const ciap::FieldDef& def, const QVariant& value) {
+    if (!value.isValid() || value.metaType().id() == QMetaType::Nullptr)
+        return {};
+    switch (def.type) {
+    case ciap::FieldType::String: {
+        if (const QString* s = stringIn(value); s && (def.size <= 0 || s->size() <= def.size))
+            return value;
+        QString text = toText(value);
+        if (def.size > 0 && text.size() > def.size)
+            text.truncate(def.size);
+        return text;
+    }
+    case ciap::FieldType::Float:
+        if (value.metaType().id() == QMetaType::Double && std::isfinite(value.toDouble()))
+            return value;
+        return toFloat(value);
+    case ciap::FieldType::DateTime:
+        return toDate(value);
+    }
+    return {};
+}
+
+PackedRow PackedRow::pack(Defs defs, const QVariantList& values) {
+    const int fields = int(defs.size());
+    std::size_t chars = 0;
+    for (int i = 0; i < fields && i < values.size(); ++i)
+        if (defs[i].type == ciap::FieldType::String)
+            if (const QString* s = stringIn(values[i]))
+                chars += std::size_t(s->size());
+
+    void* memory = ::operator new(Data::bytesFor(fields, chars));
+    auto* data = new (memory) Data{1, fields, std::uint32_t(chars), 0};
+    std::memset(data->bitmap(), 0,
+                sizeof(std::uint64_t) * (Data::bitmapWords(fields) + std::size_t(fields)));
+
+    std::uint32_t offset = 0;
+    for (int i = 0; i < fields; ++i) {
+        const QVariant* value = i < values.size() ? &values[i] : nullptr;
+        bool present = value && value->isValid();
+        std::uint64_t slot = 0;
+        if (present) {
+            switch (defs[i].type) {
+            case ciap::FieldType::String:
+                if (const QString* s = stringIn(*value)) {
+                    const auto length = std::uint32_t(s->size());
+                    std::memcpy(data->text() + offset, s->utf16(), length * sizeof(char16_t));
+                    slot = offset | (std::uint64_t(length) << 32);
+                    offset += length;
+                } else {
+                    present = false;
+                }
+                break;
+            case ciap::FieldType::Float: {
+                const double number = value->toDouble();
+                std::memcpy(&slot, &number, sizeof number);
+                break;
+            }
+            case ciap::FieldType::DateTime:
+                slot = std::uint64_t(value->toDate().toJulianDay());
+                present = value->toDate().isValid();
+                break;
+            }
+        }
+        data->slots()[i] = slot;
+        if (present)
+            data->bitmap()[i / 64] |= std::uint64_t(1) << (i % 64);
+    }
+    return PackedRow(data);
+}
+
+int PackedRow::fieldCount() const {
+    return m_data ? m_data->fields : 0;
+}
+
+const std::uint64_t* PackedRow::slot(int field) const {
+    return m_data->slots() + field;
+}
+
+bool PackedRow::isNull(int field) const {
+    if (!m_data || field < 0 || field >= m_data->fields)
+        return true;
+    return !(m_data->bitmap()[field / 64] & (std::uint64_t(1) << (field % 64)));
+}
+
+QStringView PackedRow::stringAt(int field) const {
+    if (isNull(field))
+        return {};
+    const std::uint64_t s = *slot(field);
+    return QStringView(m_data->text() + std::uint32_t(s), qsizetype(s >> 32));
+}
+
+double PackedRow::floatAt(int field) const {
+    if (isNull(field))
+        return 0;
+    double number;
+    std::memcpy(&number, slot(field), sizeof number);
+    return number;
+}
+
+std::int64_t PackedRow::dayAt(int field) const {
+    return isNull(field) ? 0 : std::int64_t(*slot(field));
+}
+
+QVariant PackedRow::value(Defs defs, int field) const {
+    if (isNull(field) || field >= int(defs.size()))
+        return {};
+    switch (defs[field].type) {
+    case ciap::FieldType::String:
+        return stringAt(field).toString();
+    case ciap::FieldType::Float:
+        return floatAt(field);
+    case ciap::FieldType::DateTime:
+        return QDate::fromJulianDay(dayAt(field));
+    }
+    return {};
+}
+
+QVariantList PackedRow::values(Defs defs) const {
+    QVariantList out;
+    out.reserve(qsizetype(defs.size()));
+    for (int i = 0; i < int(defs.size()); ++i)
+        out.append(value(defs, i));
+    return out;
+}
+
+std::size_t PackedRow::byteSize() const {
+    return m_data ? Data::bytesFor(m_data->fields, m_data->chars) : 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "DataPacket.h"
+
+#include <QStringView>
+#include <QVariant>
+#include <cstdint>
+#include <span>
+
+// One stored row of a client data set, packed into a single shared, immutable allocation:
+// a null bitmap, one 8-byte slot per field (double, Julian day, or offset/length of a string)
+// and the UTF-16 text of the string fields. A QVariantList per row costs about three times as
+// much (32-byte variants plus one heap block per string), which large grids cannot afford.
+// Copies share the allocation; the data set only runs on the user-interface thread, so the
+// reference count is plain.
+class PackedRow final {
+public:
+    using Defs = std::span<const ciap::FieldDef>;
+
+    PackedRow() = default;
+    PackedRow(const PackedRow& other);
+    PackedRow(PackedRow&& other) noexcept;
+    PackedRow& operator=(const PackedRow& other);
+    PackedRow& operator=(PackedRow&& other) noexcept;
+    ~PackedRow();
+
+    // Values must already be in their stored form (see coerce); missing trailing values
+    // are null.
+    static PackedRow pack(Defs defs, const QVariantList& values);
+    // Turns a value into the stored form of the field: QString (cut to the size), double or
+    // QDate; null stays an invalid QVariant. Throws EHostError for a text that is not a
+    // number or date.
+    static QVariant coerce(const ciap::FieldDef& def, const QVariant& value);
+
+    bool isValid() const { return m_data != nullptr; }
+    bool sharesWith(const PackedRow& other) const { return m_data == other.m_data; }
+    int fieldCount() const;
+    bool isNull(int field) const;
+    QVariant value(Defs defs, int field) const;
+    QVariantList values(Defs defs) const;
+    QStringView stringAt(int field) const; // string fields only
+    double floatAt(int field) const;       // float fields only
+    std::int64_t dayAt(int field) const;   // datetime fields only: Julian day
+    std::size_t byteSize() const;          // allocated bytes, for memory accounting
+
+private:
+    struct Data;
+    explicit PackedRow(Data* data)
+        : m_data(data) {}
+    void release();
+    const std::uint64_t* slot(int field) const;
+
+    Data* m_data = nullptr;
+};
