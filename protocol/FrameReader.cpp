@@ -10,7 +10,7 @@ FrameReader::FrameReader(qsizetype maxFrame)
     : m_maxFrame(maxFrame > 0 ? maxFrame : DefaultMaxFrame) {}
 
 void FrameReader::append(const QByteArray& chunk) {
-    if (m_overflowed || chunk.isEmpty())
+    if (m_overflowed || m_overflowAfterDrain || chunk.isEmpty())
         return;
     const qsizetype newline = chunk.lastIndexOf('\n');
     const qsizetype partialBefore = m_buffer.size() - std::max(m_lineEnd, m_start);
@@ -18,9 +18,13 @@ void FrameReader::append(const QByteArray& chunk) {
         newline >= 0 ? chunk.size() - newline - 1 : partialBefore + chunk.size();
     if (partialAfter > m_maxFrame) {
         // Refuse before storing: an endless line must not grow memory past the limit.
-        m_overflowed = true;
-        m_buffer = QByteArray();
-        m_start = m_scanned = m_lineEnd = 0;
+        m_overflowAfterDrain = true;
+        if (newline >= 0) {
+            m_lineEnd = m_buffer.size() + newline + 1;
+            m_buffer.append(chunk.left(newline + 1));
+        } else {
+            m_buffer.truncate(std::max(m_lineEnd, m_start));
+        }
         return;
     }
     if (newline >= 0)
@@ -33,6 +37,11 @@ std::optional<QByteArray> FrameReader::next() {
         const qsizetype newline = m_buffer.indexOf('\n', std::max(m_start, m_scanned));
         if (newline < 0) {
             m_scanned = m_buffer.size();
+            if (m_overflowAfterDrain) {
+                m_overflowed = true;
+                m_buffer = QByteArray();
+                m_start = m_scanned = m_lineEnd = 0;
+            }
             return std::nullopt;
         }
         qsizetype length = newline - m_start;

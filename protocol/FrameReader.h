@@ -27,6 +27,7 @@ private:
     qsizetype m_lineEnd = 0; // just after the last '\n' in m_buffer
     qsizetype m_maxFrame;
     bool m_overflowed = false;
+    bool m_overflowAfterDrain = false; // frames complete before the overflow are still given
 };
 
 } // namespace ciap

@@ -236,7 +236,10 @@ RpcReply parseReplyRaw(const QByteArray& frame) {
         const QString key = scanner.readKey();
         const qsizetype start = scanner.offset();
         const bool isObject = scanner.peek() == '{';
-        scanner.skipValue();
+        if (isObject && key == kResult)
+            scanner.skipContainerLoosely(); // decodePacket reads it strictly
+        else
+            scanner.skipValue();
         const auto duplicate = [&](bool seen) {
             if (seen)
                 scanner.failAt(keyOffset,
@@ -251,10 +254,12 @@ RpcReply parseReplyRaw(const QByteArray& frame) {
         } else if (key == kResult) {
             duplicate(parts.hasResult);
             parts.hasResult = true;
-            if (isObject)
+            if (isObject) {
+                parts.result = QJsonValue(QJsonValue::Undefined);
                 parts.rawResult = valueText(start).trimmed().toByteArray();
-            else
+            } else {
                 parts.result = smallValue(valueText(start));
+            }
         } else if (key == kError) {
             duplicate(parts.error.has_value());
             parts.error = smallValue(valueText(start));

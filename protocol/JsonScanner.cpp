@@ -313,6 +313,41 @@ void JsonScanner::skipValue(int depth) {
     }
 }
 
+void JsonScanner::skipContainerLoosely() {
+    const char open = peek();
+    if (open != '{' && open != '[')
+        fail(QStringLiteral("expected an object or an array"));
+    const char* const start = m_pos;
+    int depth = 0;
+    while (m_pos < m_end) {
+        const char c = *m_pos++;
+        switch (c) {
+        case '{':
+        case '[':
+            if (++depth > MaxDepth)
+                fail(QStringLiteral("nesting deeper than %1 levels").arg(MaxDepth));
+            break;
+        case '}':
+        case ']':
+            if (--depth == 0)
+                return;
+            break;
+        case '"':
+            while (m_pos < m_end && *m_pos != '"')
+                m_pos += (*m_pos == '\\' && m_end - m_pos > 1) ? 2 : 1;
+            if (m_pos >= m_end)
+                break;
+            ++m_pos;
+            break;
+        default:
+            break;
+        }
+    }
+    failAt(start - m_begin,
+           QStringLiteral("the text ends inside %1")
+               .arg(open == '{' ? QStringLiteral("an object") : QStringLiteral("an array")));
+}
+
 void JsonScanner::expectEnd() {
     skipWs();
     if (m_pos < m_end)

@@ -37,6 +37,9 @@ public:
 
     double readNumber();
     void skipValue();
+    // Skips an object or array checking only that brackets balance outside strings: for text
+    // that a stricter reader goes through afterwards anyway.
+    void skipContainerLoosely();
     void expectEnd(); // only white space may follow
 
     [[noreturn]] void fail(const QString& what) const;

@@ -207,6 +207,8 @@ QVariantList rowFromJson(const QJsonValue& value, const QList<FieldDef>& fields,
 QJsonArray fieldsToJson(const QList<FieldDef>& fields) {
     QJsonArray array;
     for (const FieldDef& field : fields) {
+        if (field.name.isEmpty())
+            throw ProtocolError(QStringLiteral("field %1 has no name").arg(array.size() + 1));
         QJsonObject object{{QStringLiteral("name"), field.name},
                            {QStringLiteral("type"), fieldTypeName(field.type)}};
         if (field.type == FieldType::String || field.size != 0)

@@ -42,7 +42,7 @@ DataPacket PacketParser::parse() {
     if (m_scanner.peek() == '\0')
         throw ProtocolError(QStringLiteral("the packet is empty"));
     if (m_scanner.peek() != '{')
-        m_scanner.fail(QStringLiteral("a data packet must be a JSON object"));
+        fail(QStringLiteral("a data packet must be a JSON object"));
     m_scanner.expect('{');
     DataPacket packet;
     bool haveFields = false;
@@ -53,13 +53,13 @@ DataPacket PacketParser::parse() {
         const QString key = m_scanner.readKey();
         if (key == u"fields") {
             if (haveFields)
-                m_scanner.failAt(keyOffset, QStringLiteral("the packet has two \"fields\""));
+                failAt(keyOffset, QStringLiteral("the packet has two \"fields\""));
             haveFields = true;
             packet.fields = parseFields();
             m_caches.assign(packet.fields.size(), StringCache{});
         } else if (key == u"rows") {
             if (haveRows)
-                m_scanner.failAt(keyOffset, QStringLiteral("the packet has two \"rows\""));
+                failAt(keyOffset, QStringLiteral("the packet has two \"rows\""));
             haveRows = true;
             if (haveFields) {
                 parseRows(packet);
@@ -85,7 +85,7 @@ DataPacket PacketParser::parse() {
 
 QList<FieldDef> PacketParser::parseFields() {
     if (m_scanner.peek() != '[')
-        m_scanner.fail(QStringLiteral("\"fields\" must be an array"));
+        fail(QStringLiteral("\"fields\" must be an array"));
     m_scanner.expect('[');
     QList<FieldDef> fields;
     QSet<QString> names;
@@ -93,7 +93,7 @@ QList<FieldDef> PacketParser::parseFields() {
         const qsizetype offset = m_scanner.offset();
         FieldDef field = parseField(fields.size());
         if (names.contains(field.name.toUpper()))
-            m_scanner.failAt(offset, QStringLiteral("the field %1 appears twice").arg(field.name));
+            failAt(offset, QStringLiteral("the field %1 appears twice").arg(field.name));
         names.insert(field.name.toUpper());
         fields.append(std::move(field));
     }
@@ -103,7 +103,7 @@ QList<FieldDef> PacketParser::parseFields() {
 FieldDef PacketParser::parseField(qsizetype index) {
     const QString where = QStringLiteral("field %1").arg(index + 1);
     if (m_scanner.peek() != '{')
-        m_scanner.fail(QStringLiteral("%1 must be an object").arg(where));
+        fail(QStringLiteral("%1 must be an object").arg(where));
     m_scanner.expect('{');
     FieldDef field;
     bool haveName = false;
@@ -112,68 +112,67 @@ FieldDef PacketParser::parseField(qsizetype index) {
         const QString key = m_scanner.readKey();
         if (key == u"name") {
             if (m_scanner.peek() != '"')
-                m_scanner.fail(QStringLiteral("the name of %1 must be a string").arg(where));
+                fail(QStringLiteral("the name of %1 must be a string").arg(where));
             field.name = m_scanner.readString();
             if (field.name.isEmpty())
-                m_scanner.fail(QStringLiteral("the name of %1 is empty").arg(where));
+                fail(QStringLiteral("the name of %1 is empty").arg(where));
             haveName = true;
         } else if (key == u"type") {
             if (m_scanner.peek() != '"')
-                m_scanner.fail(QStringLiteral("the type of %1 must be a string").arg(where));
+                fail(QStringLiteral("the type of %1 must be a string").arg(where));
             const qsizetype offset = m_scanner.offset();
             const QString type = m_scanner.readString();
             bool ok = false;
             field.type = parseTypeName(type, &ok);
             if (!ok)
-                m_scanner.failAt(offset,
-                                 QStringLiteral("unknown type \"%1\" of %2").arg(type, where));
+                failAt(offset, QStringLiteral("unknown type \"%1\" of %2").arg(type, where));
             haveType = true;
         } else if (key == u"size") {
             const qsizetype offset = m_scanner.offset();
             const char c = m_scanner.peek();
             if (c != '-' && (c < '0' || c > '9'))
-                m_scanner.fail(QStringLiteral("the size of %1 must be a number").arg(where));
+                fail(QStringLiteral("the size of %1 must be a number").arg(where));
             const double size = m_scanner.readNumber();
             if (size < 0 || size > 0x7fffffff || size != double(int(size)))
-                m_scanner.failAt(offset, QStringLiteral("the size of %1 must be a whole number "
-                                                        "from 0 to 2147483647")
-                                             .arg(where));
+                failAt(offset, QStringLiteral("the size of %1 must be a whole number "
+                                              "from 0 to 2147483647")
+                                   .arg(where));
             field.size = int(size);
         } else {
             m_scanner.skipValue();
         }
     }
     if (!haveName)
-        m_scanner.fail(QStringLiteral("%1 has no \"name\"").arg(where));
+        fail(QStringLiteral("%1 has no \"name\"").arg(where));
     if (!haveType)
-        m_scanner.fail(QStringLiteral("%1 (%2) has no \"type\"").arg(where, field.name));
+        fail(QStringLiteral("%1 (%2) has no \"type\"").arg(where, field.name));
     return field;
 }
 
 void PacketParser::parseRows(DataPacket& packet) {
     if (m_scanner.peek() != '[')
-        m_scanner.fail(QStringLiteral("\"rows\" must be an array"));
+        fail(QStringLiteral("\"rows\" must be an array"));
     m_scanner.expect('[');
     const qsizetype fieldCount = packet.fields.size();
     for (bool first = true; m_scanner.more(first, ']'); first = false) {
         const qsizetype rowNumber = packet.rows.size() + 1;
         if (m_scanner.peek() != '[')
-            m_scanner.fail(QStringLiteral("row %1 must be an array").arg(rowNumber));
+            fail(QStringLiteral("row %1 must be an array").arg(rowNumber));
         m_scanner.expect('[');
         QVariantList row;
         row.reserve(fieldCount);
         for (qsizetype column = 0; m_scanner.more(column == 0, ']'); ++column) {
             if (column >= fieldCount)
-                m_scanner.fail(QStringLiteral("row %1 has more values than the %2 fields")
-                                   .arg(rowNumber)
-                                   .arg(fieldCount));
+                fail(QStringLiteral("row %1 has more values than the %2 fields")
+                         .arg(rowNumber)
+                         .arg(fieldCount));
             row.append(parseCell(packet.fields.at(column), column, rowNumber));
         }
         if (row.size() != fieldCount)
-            m_scanner.fail(QStringLiteral("row %1 has %2 values, expected %3")
-                               .arg(rowNumber)
-                               .arg(row.size())
-                               .arg(fieldCount));
+            fail(QStringLiteral("row %1 has %2 values, expected %3")
+                     .arg(rowNumber)
+                     .arg(row.size())
+                     .arg(fieldCount));
         packet.rows.append(std::move(row));
     }
 }
@@ -200,10 +199,10 @@ QVariant PacketParser::parseCell(const FieldDef& field, qsizetype column, qsizet
         const JsonScanner::RawString raw = m_scanner.scanString();
         const QDate date = raw.escaped ? QDate() : parseDate(raw.bytes);
         if (!date.isValid())
-            m_scanner.failAt(offset, QStringLiteral("row %1, field %2: \"%3\" is not a date "
-                                                    "YYYY-MM-DD")
-                                         .arg(row)
-                                         .arg(field.name, m_scanner.decode(raw).left(40)));
+            failAt(offset, QStringLiteral("row %1, field %2: \"%3\" is not a date "
+                                          "YYYY-MM-DD")
+                               .arg(row)
+                               .arg(field.name, m_scanner.decode(raw).left(40)));
         return date;
     }
     }
@@ -224,8 +223,16 @@ QString PacketParser::sharedString(qsizetype column, const JsonScanner::RawStrin
     return slot;
 }
 
+void PacketParser::fail(const QString& what) const {
+    failAt(m_scanner.offset(), what);
+}
+
+void PacketParser::failAt(qsizetype offset, const QString& what) const {
+    throw ProtocolError(QStringLiteral("invalid packet at offset %1: %2").arg(offset).arg(what));
+}
+
 void PacketParser::failCell(const FieldDef& field, qsizetype row, const QString& what) const {
-    m_scanner.fail(QStringLiteral("row %1, field %2: %3").arg(row).arg(field.name, what));
+    fail(QStringLiteral("row %1, field %2: %3").arg(row).arg(field.name, what));
 }
 
 } // namespace ciap

@@ -33,6 +33,9 @@ private:
     void parseRows(DataPacket& packet);
     QVariant parseCell(const FieldDef& field, qsizetype column, qsizetype row);
     QString sharedString(qsizetype column, const JsonScanner::RawString& raw);
+    // Well-formed JSON that is not a packet of the expected shape.
+    [[noreturn]] void fail(const QString& what) const;
+    [[noreturn]] void failAt(qsizetype offset, const QString& what) const;
     [[noreturn]] void failCell(const FieldDef& field, qsizetype row, const QString& what) const;
 
     JsonScanner m_scanner;
