@@ -248,11 +248,10 @@ double JsonScanner::readNumber() {
         while (p < m_end && isDigit(*p))
             ++p;
     }
-    bool negativeExponent = false;
     if (p < m_end && (*p == 'e' || *p == 'E')) {
         ++p;
         if (p < m_end && (*p == '+' || *p == '-'))
-            negativeExponent = *p++ == '-';
+            ++p;
         if (p >= m_end || !isDigit(*p))
             failAt(p - m_begin, QStringLiteral("a digit must follow the exponent"));
         while (p < m_end && isDigit(*p))
@@ -261,10 +260,8 @@ double JsonScanner::readNumber() {
     double value = 0;
     const auto result = std::from_chars(start, p, value);
     if (result.ec == std::errc::result_out_of_range) {
-        // Too small to represent is zero; too large is an error, not infinity.
-        if (!negativeExponent)
-            failAt(start - m_begin, QStringLiteral("the number is too large"));
-        value = *start == '-' ? -0.0 : 0.0;
+        // Neither infinity nor a silent zero: the sender meant a value a double cannot hold.
+        failAt(start - m_begin, QStringLiteral("the number is out of range for a double"));
     } else if (result.ec != std::errc() || result.ptr != p) {
         failAt(start - m_begin, QStringLiteral("malformed number"));
     }

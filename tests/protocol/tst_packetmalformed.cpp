@@ -102,7 +102,8 @@ void TestPacketMalformed::packetErrors_data() {
     QTest::newRow("date and time")
         << packet(oneDate, R"([["2024-02-01T00:00:00"]])") << "not a date";
     QTest::newRow("empty date") << packet(oneDate, R"([[""]])") << "not a date";
-    QTest::newRow("number too large") << packet(oneFloat, "[[1e400]]") << "too large";
+    QTest::newRow("number too large") << packet(oneFloat, "[[1e400]]") << "out of range";
+    QTest::newRow("number too small") << packet(oneFloat, "[[-2e-400]]") << "out of range";
     QTest::newRow("leading zero") << packet(oneFloat, "[[01]]") << "invalid JSON";
     QTest::newRow("bare minus") << packet(oneFloat, "[[-]]") << "expected a number";
     QTest::newRow("dot without digits") << packet(oneFloat, "[[1.]]") << "decimal point";

@@ -1,0 +1,67 @@
+// Frames from the network: a request or an answer either parses or fails with the error the
+// peer is told; what parses can be written again and reads back the same.
+#include "JsonRpc.h"
+#include "PacketCodec.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace ciap;
+
+namespace {
+
+void checkRequest(const QByteArray& frame) {
+    RpcRequest request;
+    try {
+        request = parseRequest(frame);
+    } catch (const RpcFailure& failure) {
+        if (failure.message().isEmpty())
+            std::abort();
+        // The error answer must itself be a valid frame.
+        const RpcReply reply =
+            parseReply(encodeError(failure.id(), failure.code(), failure.message()));
+        if (!reply.isError || reply.errorCode != failure.code())
+            std::abort();
+        return;
+    }
+    const QByteArray again = encodeRequest(request);
+    if (again.count('\n') != 1)
+        std::abort();
+    const RpcRequest back = parseRequest(again);
+    if (back.method != request.method || back.params != request.params || back.id != request.id ||
+        back.token != request.token)
+        std::abort();
+}
+
+void checkReply(const QByteArray& frame) {
+    RpcReply full;
+    bool fullOk = true;
+    try {
+        full = parseReply(frame);
+    } catch (const ProtocolError&) {
+        fullOk = false;
+    }
+    RpcReply raw;
+    try {
+        raw = parseReplyRaw(frame);
+    } catch (const ProtocolError&) {
+        return;
+    }
+    if (!raw.rawResult.isEmpty()) {
+        try {
+            decodePacket(raw.rawResult);
+        } catch (const ProtocolError&) {
+        }
+    }
+    if (fullOk && (full.isError != raw.isError || full.errorCode != raw.errorCode))
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray frame(reinterpret_cast<const char*>(data), qsizetype(size));
+    checkRequest(frame);
+    checkReply(frame);
+    return 0;
+}
