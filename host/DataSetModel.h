@@ -1,13 +1,11 @@
 #pragma once
 
+#include "TDataSource.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
 #include <vector>
-
-class TClientDataSet;
-class TDataSource;
-class TField;
 
 // Table model of the data set bound to a data source, for grids. Rows are the data set's rows
 // plus the pending inserted row; texts come from the fields (DisplayText for display, Text for
