@@ -196,6 +196,8 @@ QVariant CheckResultServ(const QVariant& raw, bool raise, int /*flags*/) {
         return QVariant();
     }
     try {
+        if (!reply.rawResult.isEmpty())
+            return QVariant::fromValue(ciap::decodePacket(reply.rawResult));
         if (reply.result.isObject() && !ciap::isPacketJson(reply.result))
             return invalidAnswer(QStringLiteral("objeto sem \"fields\" e \"rows\""), raise);
         return plainValue(reply.result);

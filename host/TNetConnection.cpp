@@ -223,7 +223,8 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
             m_reader.append(m_socket->readAll());
         while (std::optional<QByteArray> next = m_reader.next()) {
             try {
-                ciap::RpcReply r = ciap::parseReply(*next);
+                // A packet stays text here, decoded once by CheckResultServ.
+                ciap::RpcReply r = ciap::parseReplyRaw(*next);
                 if (r.id.toInteger(-1) == id) {
                     reply = std::move(r);
                     answered = true;

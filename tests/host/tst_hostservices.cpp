@@ -25,6 +25,15 @@ QVariant resultReply(const QJsonValue& result) {
     return QVariant::fromValue(reply);
 }
 
+// As the connection hands over a packet: still JSON text.
+QVariant rawReply(const QByteArray& json) {
+    ciap::RpcReply reply;
+    reply.id = 1;
+    reply.result = QJsonValue(QJsonValue::Undefined);
+    reply.rawResult = json;
+    return QVariant::fromValue(reply);
+}
+
 QVariant errorReply(int code, const QString& message) {
     ciap::RpcReply reply;
     reply.id = 1;
@@ -176,6 +185,11 @@ private Q_SLOTS:
             << resultReply(
                    QJsonObject{{"fields", QJsonArray{field("A", "blob")}}, {"rows", QJsonArray{}}})
             << "Resposta inválida do servidor: ";
+        QTest::newRow("raw packet cut short")
+            << rawReply(R"({"fields":[{"name":"A","type":"string","size":2}],"rows":[["01")")
+            << "Resposta inválida do servidor: ";
+        QTest::newRow("raw object not a packet")
+            << rawReply(R"({"x":1})") << "Resposta inválida do servidor: ";
     }
     void checkResultServ() {
         QFETCH(QVariant, raw);
@@ -219,6 +233,13 @@ private Q_SLOTS:
         QCOMPARE(p.rows.at(0).at(1).toDouble(), 1.5);
         QCOMPARE(p.rows.at(0).at(2).toDate(), QDate(2024, 3, 1));
         QVERIFY(!p.rows.at(1).at(1).isValid());
+
+        const QVariant raw = CheckResultServ(
+            rawReply(R"({"fields":[{"name":"CDINSCESTA","type":"string","size":16}],)"
+                     R"("rows":[["123"],["456"]]})"),
+            true, 0);
+        QCOMPARE(raw.value<ciap::DataPacket>().rows.size(), 2);
+        QCOMPARE(raw.value<ciap::DataPacket>().rows.at(1).at(0).toString(), QStringLiteral("456"));
         QVERIFY(m_dialogs.entries.isEmpty());
     }
 
