@@ -1,0 +1,110 @@
+#include "BensCompQuery.h"
+
+#include "PacketWriter.h"
+#include "Packets.h"
+#include "Session.h"
+#include "SqlStatement.h"
+#include "StorageError.h"
+
+#include <sqlite3.h>
+
+namespace ciap::server {
+
+QString BensCompQuery::sql() {
+    return QStringLiteral(
+        "SELECT b.CDEMPRESA, b.CDBEMATIVO, a.NMBEMATIVO, a.CDPATRIBEMATIVO, c.DTCOMPETECIAP,"
+        " c.VRCOEFICIAP, b.VRPARCELACIAP, a.IDTPAPROPPISCOF, b.VRAPROPARCCIAP"
+        " FROM CIAPCOMPET c"
+        " JOIN CIAPBEM b ON b.CDEMPRESA = c.CDEMPRESA AND b.CDIMPOSTO = c.CDIMPOSTO"
+        "  AND b.NRSEQCIAP = c.NRSEQCIAP"
+        " JOIN BEMATIVO a ON a.CDEMPRESA = b.CDEMPRESA AND a.CDBEMATIVO = b.CDBEMATIVO"
+        " WHERE c.CDEMPRESA = ? AND c.CDIMPOSTO = ? AND c.NRSEQCIAP = ? AND c.DTCOMPETECIAP = ?"
+        " ORDER BY b.CDBEMATIVO");
+}
+
+QByteArray BensCompQuery::packet(Session& session, const QString& company, const QString& tax,
+                                 qint64 sequence, const Month& month) {
+    if (session.sqliteHandle())
+        return viaSqlite(session, company, tax, sequence, month);
+    return viaQtSql(session, company, tax, sequence, month);
+}
+
+namespace {
+
+// Finalizes on every path, so that no statement keeps the read snapshot open.
+struct StatementHolder {
+    sqlite3_stmt* stmt = nullptr;
+    ~StatementHolder() { sqlite3_finalize(stmt); }
+};
+
+void bindText(sqlite3_stmt* stmt, int index, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void writeTextColumn(PacketWriter& w, sqlite3_stmt* stmt, int column) {
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) {
+        w.null();
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    w.textUtf8(text, sqlite3_column_bytes(stmt, column));
+}
+
+} // namespace
+
+QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, const QString& tax,
+                                    qint64 sequence, const Month& month) {
+    sqlite3* db = session.sqliteHandle();
+    StatementHolder h;
+    const QByteArray text = sql().toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &h.stmt, nullptr) != SQLITE_OK)
+        throw StorageError(QStringLiteral("assets of competência"),
+                           QString::number(sqlite3_errcode(db)),
+                           QString::fromUtf8(sqlite3_errmsg(db)));
+    bindText(h.stmt, 1, company);
+    bindText(h.stmt, 2, tax);
+    sqlite3_bind_int64(h.stmt, 3, sequence);
+    bindText(h.stmt, 4, month.firstDay().toString(Qt::ISODate));
+
+    PacketWriter w(Packets::bensComp());
+    int rc;
+    while ((rc = sqlite3_step(h.stmt)) == SQLITE_ROW) {
+        w.beginRow();
+        writeTextColumn(w, h.stmt, 0);
+        writeTextColumn(w, h.stmt, 1);
+        writeTextColumn(w, h.stmt, 2);
+        writeTextColumn(w, h.stmt, 3);
+        writeTextColumn(w, h.stmt, 4); // stored as YYYY-MM-DD
+        w.number(sqlite3_column_double(h.stmt, 5));
+        w.number(sqlite3_column_double(h.stmt, 6));
+        writeTextColumn(w, h.stmt, 7);
+        w.number(sqlite3_column_double(h.stmt, 8));
+        w.endRow();
+    }
+    if (rc != SQLITE_DONE)
+        throw StorageError(QStringLiteral("assets of competência"), QString::number(rc),
+                           QString::fromUtf8(sqlite3_errmsg(db)));
+    return w.finish();
+}
+
+QByteArray BensCompQuery::viaQtSql(Session& session, const QString& company, const QString& tax,
+                                   qint64 sequence, const Month& month) {
+    SqlStatement s(session, sql(), "assets of competência");
+    s.bind(company).bind(tax).bind(sequence).bind(month.firstDay()).exec();
+    PacketWriter w(Packets::bensComp());
+    while (s.next()) {
+        w.beginRow();
+        for (int c : {0, 1, 2, 3})
+            w.text(s.text(c));
+        w.date(s.date(4));
+        w.number(s.number(5));
+        w.number(s.number(6));
+        w.text(s.text(7));
+        w.number(s.number(8));
+        w.endRow();
+    }
+    return w.finish();
+}
+
+} // namespace ciap::server

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "CompetenciaRow.h"
+
+#include <QList>
+#include <QPair>
+#include <optional>
+
+namespace ciap::server {
+
+class Session;
+
+// The competências, their assets and the sequence that numbers them. Writes expect a
+// TransactionGuard around them.
+class CompetenciaStore final {
+public:
+    explicit CompetenciaStore(Session& session)
+        : m_session(session) {}
+
+    // lock: read the row to change it (row lock on PostgreSQL; SQLite's write transaction
+    // already excludes other writers).
+    std::optional<CompetenciaRow> find(const QString& company, const QString& tax, qint64 sequence,
+                                       bool lock);
+    std::optional<CompetenciaRow> findByKey(const QString& company, const QString& tax,
+                                            const QString& registration, const Month& month);
+    int countByKey(const QString& company, const QString& tax, const QString& registration,
+                   const Month& month);
+    QList<CompetenciaRow> list(const QString& company, const QString& tax, const Month& from,
+                               const Month& to, const std::optional<QString>& registration);
+
+    qint64 nextSequence(const QString& company, const QString& tax);
+    qint64 lastSequence(const QString& company, const QString& tax);
+
+    void insert(const CompetenciaRow& row);
+    void updateKeyAndOutgoing(const CompetenciaRow& row); // registration, month, total, taxed
+    void setSituation(const CompetenciaRow& row, const QString& situation);
+    void remove(const CompetenciaRow& row);
+
+    bool hasAsset(const CompetenciaRow& row, const QString& asset);
+    // factor: what share of an instalment may be appropriated (appropriationFactor()).
+    void upsertAsset(const CompetenciaRow& row, const QString& asset, qint64 instalmentCents,
+                     double factor);
+    void removeAsset(const CompetenciaRow& row, const QString& asset);
+    void removeAllAssets(const CompetenciaRow& row);
+    // Many rows at once (a month's load); pairs of asset number and instalment in cents.
+    void insertAssets(const CompetenciaRow& row, const QList<QPair<QString, qint64>>& assets,
+                      double factor);
+    static double appropriationFactor(const CompetenciaRow& row, const QString& taxKind);
+
+    // Derives coefficient, balance, asset count, credit and every asset's value to
+    // appropriate from the stored outgoing values and loaded assets.
+    void recompute(const CompetenciaRow& row, const QString& taxKind);
+
+private:
+    Session& m_session;
+};
+
+} // namespace ciap::server

@@ -1,0 +1,155 @@
+#include "Dispatcher.h"
+
+#include "JsonRpc.h"
+#include "PacketCodec.h"
+#include "ServerLog.h"
+#include "ServerMessages.h"
+#include "ServiceError.h"
+#include "Session.h"
+#include "StorageError.h"
+#include "handlers/ApropriarHandler.h"
+#include "handlers/CancelaApropriacaoHandler.h"
+#include "handlers/CarregaImpostoNFBemParcelaHandler.h"
+#include "handlers/DelBensCompHandler.h"
+#include "handlers/GetBensCompHandler.h"
+#include "handlers/GetCiapHandler.h"
+#include "handlers/GetCompetExisteHandler.h"
+#include "handlers/GetInscEstaHandler.h"
+#include "handlers/GetNrseqCiapHandler.h"
+#include "handlers/GetVerificaImpostoHandler.h"
+#include "handlers/GetVrParcelBemCompHandler.h"
+#include "handlers/GravaInfBensCiapHandler.h"
+#include "handlers/SetCiapHandler.h"
+#include "handlers/VdBemParcelHandler.h"
+
+#include <QElapsedTimer>
+
+namespace ciap::server {
+
+namespace {
+
+// Same time whatever the first differing byte, so the token cannot be guessed byte by byte.
+bool sameToken(const QString& a, const QString& b) {
+    const QByteArray x = a.toUtf8();
+    const QByteArray y = b.toUtf8();
+    unsigned diff = unsigned(x.size() ^ y.size());
+    for (qsizetype i = 0; i < x.size(); ++i)
+        diff |= unsigned(uchar(x.at(i)) ^ uchar(i < y.size() ? y.at(i) : 0));
+    return diff == 0;
+}
+
+// The method name is the client's text: keep the log line short and printable.
+QString loggable(const QString& method) {
+    QString m = method.left(64);
+    for (QChar& c : m) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    return m.isEmpty() ? QStringLiteral("-") : m;
+}
+
+} // namespace
+
+Dispatcher::Dispatcher(QString token)
+    : m_token(std::move(token)) {
+    m_handlers.push_back(std::make_unique<GetVerificaImpostoHandler>());
+    m_handlers.push_back(std::make_unique<GetCiapHandler>());
+    m_handlers.push_back(std::make_unique<GetBensCompHandler>());
+    m_handlers.push_back(std::make_unique<SetCiapHandler>());
+    m_handlers.push_back(std::make_unique<GetNrseqCiapHandler>());
+    m_handlers.push_back(std::make_unique<GetVrParcelBemCompHandler>());
+    m_handlers.push_back(std::make_unique<GetCompetExisteHandler>());
+    m_handlers.push_back(std::make_unique<GravaInfBensCiapHandler>());
+    m_handlers.push_back(std::make_unique<VdBemParcelHandler>());
+    m_handlers.push_back(std::make_unique<ApropriarHandler>());
+    m_handlers.push_back(std::make_unique<CarregaImpostoNFBemParcelaHandler>());
+    m_handlers.push_back(std::make_unique<GetInscEstaHandler>());
+    m_handlers.push_back(std::make_unique<CancelaApropriacaoHandler>());
+    m_handlers.push_back(std::make_unique<DelBensCompHandler>());
+    for (const auto& h : m_handlers)
+        m_byName.insert(h->name(), h.get());
+}
+
+Dispatcher::~Dispatcher() = default;
+
+QStringList Dispatcher::methodNames() const {
+    QStringList names;
+    for (const auto& h : m_handlers)
+        names << h->name();
+    return names;
+}
+
+const MethodHandler* Dispatcher::find(const QString& fullName) const {
+    const qsizetype dot = fullName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || QStringView(fullName).left(dot) != QLatin1String(ObjectName))
+        return nullptr;
+    return m_byName.value(fullName.mid(dot + 1), nullptr);
+}
+
+QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) const {
+    QElapsedTimer timer;
+    timer.start();
+    RpcRequest request;
+    QString method = QStringLiteral("-");
+    QJsonValue id(QJsonValue::Null);
+    int code = 0;
+    QString message;
+    QByteArray result;
+    try {
+        request = parseRequest(frame);
+        id = request.id;
+        method = loggable(request.method);
+        if (!m_token.isEmpty() && !sameToken(request.token, m_token)) {
+            code = RpcCode::Unauthorized;
+            message = ServerMessages::unauthorized();
+        } else if (const MethodHandler* handler = find(request.method)) {
+            method = handler->name();
+            result = handler->handle(request.params, session);
+        } else {
+            code = RpcCode::MethodNotFound;
+            message = QStringLiteral("Método desconhecido: %1 (o objeto é %2).")
+                          .arg(request.method.left(200), QLatin1String(ObjectName));
+        }
+    } catch (const RpcFailure& e) {
+        code = e.code();
+        message = e.message();
+        id = e.id();
+    } catch (const ServiceError& e) {
+        code = e.code();
+        message = e.message();
+    } catch (const StorageError& e) {
+        qCWarning(lcStorage, "%s failed in %s (code %s)", qPrintable(method), qPrintable(e.label()),
+                  qPrintable(e.nativeCode()));
+        // 23505 / 2067 / 1555: a unique key taken by a concurrent writer since it was checked.
+        static const QStringList uniqueCodes{QStringLiteral("23505"), QStringLiteral("2067"),
+                                             QStringLiteral("1555")};
+        if (uniqueCodes.contains(e.nativeCode())) {
+            code = RpcCode::ConflictError;
+            message = ServerMessages::conflict();
+        } else {
+            code = RpcCode::ServerError;
+            message = e.busy() ? ServerMessages::databaseBusy() : ServerMessages::databaseFailure();
+            if (!e.busy())
+                session.drop(); // it may have broken: the next request opens a fresh one
+        }
+    } catch (const ProtocolError& e) {
+        code = RpcCode::InvalidParams;
+        message = e.message();
+    } catch (const std::exception& e) {
+        qCCritical(lcRpc, "%s: unexpected failure: %s", qPrintable(method), e.what());
+        code = RpcCode::InternalError;
+        message = ServerMessages::internalFailure();
+    }
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    if (code == 0)
+        qCInfo(lcRpc, "%s %.2f ms ok", qPrintable(method), ms);
+    else
+        qCInfo(lcRpc, "%s %.2f ms error %d", qPrintable(method), ms, code);
+    if (request.isNotification() && code != RpcCode::ParseError &&
+        code != RpcCode::InvalidRequest && !request.method.isEmpty())
+        return {};
+    QByteArray reply = code == 0 ? encodeRawResult(id, result) : encodeError(id, code, message);
+    return reply;
+}
+
+} // namespace ciap::server

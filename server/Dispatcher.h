@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace ciap::server {
+
+class MethodHandler;
+class Session;
+
+// Turns one request frame into its reply frame. This is the one place where a handler's
+// exception becomes an error reply, and where every call is logged (method, duration,
+// outcome; never argument values).
+class Dispatcher final {
+public:
+    static constexpr const char* ObjectName = "MZR02400.rdmCIAP";
+
+    explicit Dispatcher(QString token);
+    ~Dispatcher();
+
+    // Never throws. Empty for a notification.
+    QByteArray handleFrame(const QByteArray& frame, Session& session) const;
+    QStringList methodNames() const;
+
+private:
+    const MethodHandler* find(const QString& fullName) const;
+
+    QString m_token;
+    std::vector<std::unique_ptr<MethodHandler>> m_handlers;
+    QHash<QString, const MethodHandler*> m_byName;
+};
+
+} // namespace ciap::server

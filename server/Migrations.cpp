@@ -1,0 +1,170 @@
+#include "Migrations.h"
+
+#include "ServerLog.h"
+#include "Session.h"
+#include "SqlStatement.h"
+#include "StorageError.h"
+#include "TransactionGuard.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <vector>
+
+namespace ciap::server {
+
+namespace {
+
+// Types that both backends accept with the same meaning: SQLite maps them to its affinities.
+const std::vector<QStringList>& steps() {
+    static const std::vector<QStringList> all{
+        {
+            QStringLiteral("CREATE TABLE EMPRESA ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL PRIMARY KEY,"
+                           " NMEMPRESA VARCHAR(40) NOT NULL)"),
+            QStringLiteral("CREATE TABLE IMPOSTO ("
+                           " CDIMPOSTO VARCHAR(2) NOT NULL PRIMARY KEY,"
+                           " NMIMPOSTO VARCHAR(30) NOT NULL,"
+                           " CDTIPOIMPOSTO VARCHAR(2) NOT NULL)"),
+            QStringLiteral("CREATE TABLE INSCESTA ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL REFERENCES EMPRESA (CDEMPRESA),"
+                           " CDINSCESTA VARCHAR(16) NOT NULL,"
+                           " PRIMARY KEY (CDEMPRESA, CDINSCESTA))"),
+            QStringLiteral("CREATE TABLE BEMATIVO ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL,"
+                           " CDBEMATIVO VARCHAR(10) NOT NULL,"
+                           " NMBEMATIVO VARCHAR(50) NOT NULL,"
+                           " CDPATRIBEMATIVO VARCHAR(30) NOT NULL DEFAULT '',"
+                           " CDINSCESTA VARCHAR(16) NOT NULL,"
+                           " DTENTRADA DATE NOT NULL,"
+                           " VRICMSPROPRIO DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRICMSST DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRICMSFRETE DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRICMSDIFAL DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " NRPARCELAS INTEGER NOT NULL DEFAULT 48 CHECK (NRPARCELAS >= 1),"
+                           " IDTPAPROPPISCOF VARCHAR(2) NOT NULL DEFAULT '01',"
+                           " DTSAIDA DATE,"
+                           " IDTPSAIDA VARCHAR(1) CHECK (IDTPSAIDA IN ('V', 'P', 'O')),"
+                           " PRIMARY KEY (CDEMPRESA, CDBEMATIVO),"
+                           " FOREIGN KEY (CDEMPRESA, CDINSCESTA) REFERENCES INSCESTA (CDEMPRESA, "
+                           "CDINSCESTA))"),
+            QStringLiteral(
+                "CREATE INDEX BEMATIVO_ENTRADA ON BEMATIVO (CDEMPRESA, CDINSCESTA, DTENTRADA)"),
+            QStringLiteral("CREATE TABLE NFSAIDA ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL,"
+                           " CDINSCESTA VARCHAR(16) NOT NULL,"
+                           " NRNFSAIDA VARCHAR(20) NOT NULL,"
+                           " DTEMISSAONF DATE NOT NULL,"
+                           " VRTOTALNF DOUBLE PRECISION NOT NULL,"
+                           " VRTRIBNF DOUBLE PRECISION NOT NULL,"
+                           " PRIMARY KEY (CDEMPRESA, CDINSCESTA, NRNFSAIDA),"
+                           " FOREIGN KEY (CDEMPRESA, CDINSCESTA) REFERENCES INSCESTA (CDEMPRESA, "
+                           "CDINSCESTA))"),
+            QStringLiteral(
+                "CREATE INDEX NFSAIDA_EMISSAO ON NFSAIDA (CDEMPRESA, CDINSCESTA, DTEMISSAONF)"),
+            QStringLiteral("CREATE TABLE CIAPSEQ ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL,"
+                           " CDIMPOSTO VARCHAR(2) NOT NULL,"
+                           " NRULTSEQ BIGINT NOT NULL,"
+                           " PRIMARY KEY (CDEMPRESA, CDIMPOSTO))"),
+            QStringLiteral("CREATE TABLE CIAPCOMPET ("
+                           " CDEMPRESA VARCHAR(2) NOT NULL REFERENCES EMPRESA (CDEMPRESA),"
+                           " CDIMPOSTO VARCHAR(2) NOT NULL REFERENCES IMPOSTO (CDIMPOSTO),"
+                           " NRSEQCIAP BIGINT NOT NULL,"
+                           " CDINSCESTA VARCHAR(16) NOT NULL,"
+                           " DTCOMPETECIAP DATE NOT NULL,"
+                           " VRSAIDACIAP DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRSAIDATRIBCIAP DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRCOEFICIAP DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRSALDOPARCCIAP DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " VRCREDAPROPCIAP DOUBLE PRECISION NOT NULL DEFAULT 0,"
+                           " IDSITCOMPETCIAP VARCHAR(1) NOT NULL DEFAULT 'P' CHECK "
+                           "(IDSITCOMPETCIAP IN ('P', 'A')),"
+                           " NRQTDBENS INTEGER NOT NULL DEFAULT 0,"
+                           " PRIMARY KEY (CDEMPRESA, CDIMPOSTO, NRSEQCIAP),"
+                           " UNIQUE (CDEMPRESA, CDIMPOSTO, CDINSCESTA, DTCOMPETECIAP),"
+                           " FOREIGN KEY (CDEMPRESA, CDINSCESTA) REFERENCES INSCESTA (CDEMPRESA, "
+                           "CDINSCESTA))"),
+            QStringLiteral(
+                "CREATE INDEX CIAPCOMPET_MES ON CIAPCOMPET (CDEMPRESA, CDIMPOSTO, DTCOMPETECIAP)"),
+            QStringLiteral(
+                "CREATE TABLE CIAPBEM ("
+                " CDEMPRESA VARCHAR(2) NOT NULL,"
+                " CDIMPOSTO VARCHAR(2) NOT NULL,"
+                " NRSEQCIAP BIGINT NOT NULL,"
+                " CDBEMATIVO VARCHAR(10) NOT NULL,"
+                " VRPARCELACIAP DOUBLE PRECISION NOT NULL,"
+                " VRAPROPARCCIAP DOUBLE PRECISION NOT NULL,"
+                " PRIMARY KEY (CDEMPRESA, CDIMPOSTO, NRSEQCIAP, CDBEMATIVO),"
+                " FOREIGN KEY (CDEMPRESA, CDIMPOSTO, NRSEQCIAP)"
+                "  REFERENCES CIAPCOMPET (CDEMPRESA, CDIMPOSTO, NRSEQCIAP) ON DELETE CASCADE,"
+                " FOREIGN KEY (CDEMPRESA, CDBEMATIVO) REFERENCES BEMATIVO (CDEMPRESA, "
+                "CDBEMATIVO))"),
+        },
+    };
+    return all;
+}
+
+bool versionTableExists(Session& session) {
+    QSqlQuery q(session.database());
+    // Both backends answer a select on a missing table with an error and nothing else.
+    const bool ok = q.exec(QStringLiteral("SELECT NRVERSAO FROM CIAP_SCHEMA"));
+    return ok;
+}
+
+} // namespace
+
+int Migrations::currentVersion() {
+    return int(steps().size());
+}
+
+int Migrations::installedVersion(Session& session) {
+    QSqlQuery q(session.database());
+    if (!q.exec(QStringLiteral("SELECT MAX(NRVERSAO) FROM CIAP_SCHEMA")) || !q.next())
+        return 0;
+    return q.value(0).toInt();
+}
+
+void Migrations::apply(Session& session) {
+    session.config().prepare(session.database());
+    if (!versionTableExists(session)) {
+        // On PostgreSQL a failed statement outside a transaction leaves nothing to clean up.
+        QSqlQuery q(session.database());
+        if (!q.exec(QStringLiteral(
+                "CREATE TABLE IF NOT EXISTS CIAP_SCHEMA (NRVERSAO INTEGER NOT NULL)")))
+            throw StorageError(QStringLiteral("create CIAP_SCHEMA"), q.lastError());
+    }
+    const auto& all = steps();
+    for (int version = 1; version <= int(all.size()); ++version) {
+        TransactionGuard tx(session);
+        // Read inside the transaction: two servers starting together apply each step once.
+        int installed = 0;
+        {
+            SqlStatement s(session, QStringLiteral("SELECT MAX(NRVERSAO) FROM CIAP_SCHEMA"),
+                           "schema version", SqlStatement::Cache::No);
+            s.exec();
+            if (s.next())
+                installed = int(s.integer(0));
+        }
+        if (installed >= version)
+            continue;
+        for (const QString& sql : all[std::size_t(version - 1)]) {
+            QSqlQuery q(session.database());
+            if (!q.exec(sql))
+                throw StorageError(QStringLiteral("migration %1").arg(version), q.lastError());
+        }
+        SqlStatement(session, QStringLiteral("INSERT INTO CIAP_SCHEMA (NRVERSAO) VALUES (?)"),
+                     "schema version", SqlStatement::Cache::No)
+            .bind(version)
+            .exec();
+        tx.commit();
+        qCInfo(lcStorage, "schema migrated to version %d", version);
+    }
+}
+
+QStringList Migrations::dataTables() {
+    return {QStringLiteral("CIAPBEM"), QStringLiteral("CIAPCOMPET"), QStringLiteral("CIAPSEQ"),
+            QStringLiteral("NFSAIDA"), QStringLiteral("BEMATIVO"),   QStringLiteral("INSCESTA"),
+            QStringLiteral("IMPOSTO"), QStringLiteral("EMPRESA")};
+}
+
+} // namespace ciap::server

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "CompetenciaRow.h"
+#include "TaxInfo.h"
+
+namespace ciap::server {
+
+class CompetenciaStore;
+class RegisterStore;
+
+// The two loads of a pending competência: outgoing values from the month's invoices, and the
+// assets with an instalment in the month. Both recompute the month; neither commits.
+class MonthLoader final {
+public:
+    MonthLoader(RegisterStore& registers, CompetenciaStore& store)
+        : m_registers(registers)
+        , m_store(store) {}
+
+    // False (nothing changed) when the month has no outgoing value.
+    bool loadOutgoing(CompetenciaRow& row, const TaxInfo& tax);
+    // False (nothing changed) when no asset has an instalment in the month.
+    bool loadAssets(CompetenciaRow& row, const TaxInfo& tax);
+
+private:
+    RegisterStore& m_registers;
+    CompetenciaStore& m_store;
+};
+
+} // namespace ciap::server

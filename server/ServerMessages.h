@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+
+namespace ciap::server {
+
+// Every text the server sends to the user, in one place so that wording stays consistent.
+class ServerMessages final {
+public:
+    static QString conflict() {
+        return QStringLiteral(
+            "O registro foi alterado por outro usuário. Recarregue a lista e tente novamente.");
+    }
+    static QString competenciaAppropriated() {
+        return QStringLiteral("A competência está apropriada e não pode ser alterada. "
+                              "Cancele a apropriação antes de alterá-la.");
+    }
+    static QString competenciaNotFound() {
+        return QStringLiteral("Competência não encontrada. Recarregue a lista e tente novamente.");
+    }
+    static QString competenciaExists() {
+        return QStringLiteral("Competência já cadastrada para Imposto e Empresa informados.");
+    }
+    static QString companyNotRegistered() { return QStringLiteral("Empresa não cadastrada."); }
+    static QString taxNotRegistered() { return QStringLiteral("Imposto não cadastrado."); }
+    static QString registrationNotRegistered() {
+        return QStringLiteral("Inscrição Estadual não cadastrada para a empresa.");
+    }
+    static QString assetNotRegistered() {
+        return QStringLiteral("Bem não cadastrado para a empresa e a inscrição estadual.");
+    }
+    static QString assetWithoutInstalment() {
+        return QStringLiteral("Bem não possui parcela na competência informada.");
+    }
+    static QString alreadyAppropriated() {
+        return QStringLiteral("A competência já está apropriada.");
+    }
+    static QString notAppropriated() {
+        return QStringLiteral("A competência não está apropriada; não há apropriação a cancelar.");
+    }
+    static QString nothingToAppropriate() {
+        return QStringLiteral(
+            "A competência não tem bens carregados; carregue os bens antes de apropriar.");
+    }
+    static QString taxedAboveTotal() {
+        return QStringLiteral(
+            "Valor total de saídas deve ser maior ou igual ao valor de saídas tributadas.");
+    }
+    static QString negativeOutgoing() {
+        return QStringLiteral("Os valores de saídas não podem ser negativos.");
+    }
+    static QString keyChangeWithAssets() {
+        return QStringLiteral("A competência tem bens carregados: exclua os bens antes de "
+                              "alterar o mês ou a inscrição estadual.");
+    }
+    static QString situationChange() {
+        return QStringLiteral(
+            "A situação da competência muda apenas por Apropriar ou Cancelar Apropriação.");
+    }
+    static QString identityChange() {
+        return QStringLiteral(
+            "Empresa e imposto de uma competência gravada não podem ser alterados.");
+    }
+    static QString sequenceNotIssued() {
+        return QStringLiteral(
+            "NRSEQCIAP não foi emitido pelo servidor para a empresa e o imposto.");
+    }
+    static QString databaseBusy() {
+        return QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes.");
+    }
+    static QString databaseFailure() {
+        return QStringLiteral("Falha no banco de dados do servidor. Tente novamente; se o erro "
+                              "persistir, avise o suporte.");
+    }
+    static QString internalFailure() {
+        return QStringLiteral("Falha interna do servidor. Avise o suporte.");
+    }
+    static QString unauthorized() {
+        return QStringLiteral("Acesso negado: token do servidor ausente ou incorreto.");
+    }
+    static QString frameTooLarge(qint64 limitMiB) {
+        return QStringLiteral("Mensagem maior que o limite de %1 MiB; conexão encerrada.")
+            .arg(limitMiB);
+    }
+};
+
+} // namespace ciap::server

@@ -1,0 +1,57 @@
+#include "Session.h"
+
+#include "StorageError.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+namespace ciap::server {
+
+Session::Session(const DatabaseConfig& config, QString connectionName)
+    : m_config(config)
+    , m_name(std::move(connectionName)) {}
+
+Session::~Session() {
+    drop();
+}
+
+QSqlDatabase& Session::database() {
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        drop();
+        m_db = m_config.open(m_name);
+    }
+    return m_db;
+}
+
+QSqlQuery& Session::prepared(const QString& sql) {
+    QSqlDatabase& db = database();
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto query = std::make_shared<QSqlQuery>(db);
+        query->setForwardOnly(true);
+        if (!query->prepare(sql))
+            throw StorageError(QStringLiteral("prepare"), query->lastError());
+        it = m_statements.insert(sql, query);
+    }
+    return **it;
+}
+
+sqlite3* Session::sqliteHandle() {
+    if (m_config.backend() != DatabaseConfig::Backend::Sqlite)
+        return nullptr;
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+void Session::drop() {
+    m_statements.clear();
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+}
+
+} // namespace ciap::server

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "DatabaseConfig.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace ciap::server {
+
+// One database connection and its prepared statements, owned by one thread. Opened on first
+// use and opened again after a failure dropped it.
+class Session final {
+public:
+    Session(const DatabaseConfig& config, QString connectionName);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const DatabaseConfig& config() const { return m_config; }
+    QSqlDatabase& database();                // throws StorageError when it cannot connect
+    QSqlQuery& prepared(const QString& sql); // prepared once per connection
+    sqlite3* sqliteHandle();                 // the connection's own handle; nullptr off SQLite
+    void drop();                             // forget the connection (after it may have broken)
+
+private:
+    const DatabaseConfig& m_config;
+    QString m_name;
+    QSqlDatabase m_db;
+    QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+};
+
+} // namespace ciap::server

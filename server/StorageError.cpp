@@ -1,0 +1,27 @@
+#include "StorageError.h"
+
+#include <QSqlError>
+#include <QStringList>
+
+namespace ciap::server {
+
+StorageError::StorageError(QString label, const QSqlError& error)
+    : StorageError(std::move(label), error.nativeErrorCode(), error.text()) {}
+
+StorageError::StorageError(QString label, QString nativeCode, QString driverText)
+    : m_label(std::move(label))
+    , m_nativeCode(std::move(nativeCode))
+    , m_driverText(std::move(driverText))
+    , m_what(
+          QStringLiteral("database failure in %1 (code %2)").arg(m_label, m_nativeCode).toUtf8()) {}
+
+bool StorageError::busy() const {
+    // SQLite: 5 SQLITE_BUSY, 6 SQLITE_LOCKED; PostgreSQL: 40001 serialization, 40P01 deadlock,
+    // 55P03 lock not available.
+    static const QStringList codes{QStringLiteral("5"), QStringLiteral("6"),
+                                   QStringLiteral("40001"), QStringLiteral("40P01"),
+                                   QStringLiteral("55P03")};
+    return codes.contains(m_nativeCode);
+}
+
+} // namespace ciap::server

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+
+class QSqlError;
+
+namespace ciap::server {
+
+// A database failure. The label names the statement for the log; the driver's text stays out
+// of the log and out of the reply because it may quote stored values.
+class StorageError : public std::exception {
+public:
+    StorageError(QString label, const QSqlError& error);
+    StorageError(QString label, QString nativeCode, QString driverText);
+
+    const QString& label() const { return m_label; }
+    const QString& nativeCode() const { return m_nativeCode; }
+    const QString& driverText() const { return m_driverText; }
+    bool busy() const; // the database stayed locked past the wait
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    QString m_label;
+    QString m_nativeCode;
+    QString m_driverText;
+    QByteArray m_what;
+};
+
+} // namespace ciap::server

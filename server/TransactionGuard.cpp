@@ -1,0 +1,40 @@
+#include "TransactionGuard.h"
+
+#include "ServerLog.h"
+#include "Session.h"
+#include "StorageError.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace ciap::server {
+
+TransactionGuard::TransactionGuard(Session& session)
+    : m_session(session) {
+    QSqlQuery q(m_session.database());
+    if (!q.exec(m_session.config().beginWriteSql()))
+        throw StorageError(QStringLiteral("begin"), q.lastError());
+    m_open = true;
+}
+
+TransactionGuard::~TransactionGuard() {
+    if (!m_open)
+        return;
+    QSqlQuery q(m_session.database());
+    if (!q.exec(QStringLiteral("ROLLBACK"))) {
+        // A connection that cannot roll back is not trusted with the next request.
+        qCWarning(lcStorage, "rollback failed (code %s); connection dropped",
+                  qPrintable(q.lastError().nativeErrorCode()));
+        q = QSqlQuery();
+        m_session.drop();
+    }
+}
+
+void TransactionGuard::commit() {
+    QSqlQuery q(m_session.database());
+    if (!q.exec(QStringLiteral("COMMIT")))
+        throw StorageError(QStringLiteral("commit"), q.lastError());
+    m_open = false;
+}
+
+} // namespace ciap::server
