@@ -25,8 +25,13 @@ void DataSetModel::bind() {
     m_dataSet = m_source ? m_source->DataSet() : nullptr;
     if (TClientDataSet* ds = m_dataSet) {
         m_connections = {
+            connect(ds, &TClientDataSet::aboutToReset, this, &DataSetModel::onAboutToReset),
             connect(ds, &TClientDataSet::dataReset, this, &DataSetModel::resetFromDataSet),
+            connect(ds, &TClientDataSet::rowAboutToBeInserted, this,
+                    &DataSetModel::onRowAboutToBeInserted),
             connect(ds, &TClientDataSet::rowInserted, this, &DataSetModel::onRowInserted),
+            connect(ds, &TClientDataSet::rowAboutToBeRemoved, this,
+                    &DataSetModel::onRowAboutToBeRemoved),
             connect(ds, &TClientDataSet::rowRemoved, this, &DataSetModel::onRowRemoved),
             connect(ds, &TClientDataSet::rowChanged, this, &DataSetModel::onRowChanged),
         };
@@ -34,8 +39,17 @@ void DataSetModel::bind() {
     resetFromDataSet();
 }
 
+void DataSetModel::onAboutToReset() {
+    if (m_pending != Pending::Reset) {
+        beginResetModel();
+        m_pending = Pending::Reset;
+    }
+}
+
 void DataSetModel::resetFromDataSet() {
-    beginResetModel();
+    if (m_pending != Pending::Reset)
+        beginResetModel();
+    m_pending = Pending::None;
     ++m_resets;
     resolveColumns();
     m_rowCount = m_dataSet ? m_dataSet->visibleRowCount() : 0;
@@ -200,18 +214,34 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
     return ok && applied;
 }
 
-void DataSetModel::onRowInserted(int row) {
-    if (row < 0 || row > m_rowCount)
+// The data set announces each row before it appears or goes and the model passes both steps
+// on, so that views keep their persistent indexes (selection, current cell) right.
+void DataSetModel::onRowAboutToBeInserted(int row) {
+    if (m_pending != Pending::None || row < 0 || row > m_rowCount)
         return;
     beginInsertRows({}, row, row);
+    m_pending = Pending::Insert;
+}
+
+void DataSetModel::onRowInserted() {
+    if (m_pending != Pending::Insert)
+        return;
+    m_pending = Pending::None;
     ++m_rowCount;
     endInsertRows();
 }
 
-void DataSetModel::onRowRemoved(int row) {
-    if (row < 0 || row >= m_rowCount)
+void DataSetModel::onRowAboutToBeRemoved(int row) {
+    if (m_pending != Pending::None || row < 0 || row >= m_rowCount)
         return;
     beginRemoveRows({}, row, row);
+    m_pending = Pending::Remove;
+}
+
+void DataSetModel::onRowRemoved() {
+    if (m_pending != Pending::Remove)
+        return;
+    m_pending = Pending::None;
     --m_rowCount;
     endRemoveRows();
 }

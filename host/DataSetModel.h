@@ -55,9 +55,12 @@ public:
 private:
     void bind();
     void resolveColumns();
+    void onAboutToReset();
     void resetFromDataSet();
-    void onRowInserted(int row);
-    void onRowRemoved(int row);
+    void onRowAboutToBeInserted(int row);
+    void onRowInserted();
+    void onRowAboutToBeRemoved(int row);
+    void onRowRemoved();
     void onRowChanged(int row);
 
     QPointer<TDataSource> m_source;
@@ -66,6 +69,8 @@ private:
     QList<Column> m_columns;
     std::vector<int> m_fieldIndexes; // per column; -1 when the field is missing
     QList<QMetaObject::Connection> m_connections;
+    enum class Pending { None, Reset, Insert, Remove }; // announced, not yet done
+    Pending m_pending = Pending::None;
     int m_rowCount = 0;
     quint64 m_resets = 0;
     bool m_editingEnabled = true;

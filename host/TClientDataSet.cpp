@@ -145,6 +145,7 @@ void TClientDataSet::SetData(const QVariant& packet) {
 
 void TClientDataSet::replaceRows(QList<ciap::FieldDef> defs, bool fieldsFromPacket,
                                  std::vector<PackedRow>&& rows) {
+    Q_EMIT aboutToReset();
     if (fieldsFromPacket && (defs != d->defs || m_fields.empty())) {
         m_fields.clear();
         for (int i = 0; i < defs.size(); ++i)
@@ -173,6 +174,7 @@ void TClientDataSet::Close() {
         return;
     fire(BeforeClose);
     // A pending edit is dropped, not posted: closing never writes.
+    Q_EMIT aboutToReset();
     d->store.clear();
     d->buffer.clear();
     d->cursor = -1;
@@ -190,6 +192,7 @@ void TClientDataSet::Close() {
 void TClientDataSet::EmptyDataSet() {
     checkActive();
     Cancel();
+    Q_EMIT aboutToReset();
     d->store.clear();
     d->cursor = -1;
     d->bof = d->eof = true;
@@ -408,6 +411,7 @@ void TClientDataSet::beginInsert(bool append) {
     fire(BeforeScroll);
 
     const int row = append ? d->store.size() : std::max(d->cursor, 0);
+    Q_EMIT rowAboutToBeInserted(row);
     d->cursorBeforeInsert = d->cursor;
     d->buffer = QVariantList(d->defs.size());
     d->insertRow = row;
@@ -420,6 +424,7 @@ void TClientDataSet::beginInsert(bool append) {
         fire(OnNewRecord);
     } catch (...) {
         // the new row never existed
+        Q_EMIT rowAboutToBeRemoved(row);
         d->buffer.clear();
         d->insertRow = -1;
         d->cursor = d->cursorBeforeInsert;
@@ -488,6 +493,8 @@ void TClientDataSet::Cancel() {
         return;
     const bool inserting = m_state == DataSetState::Insert;
     const int row = inserting ? d->insertRow : d->cursor;
+    if (inserting)
+        Q_EMIT rowAboutToBeRemoved(row);
     d->buffer.clear();
     m_state = DataSetState::Browse;
     m_modified = false;
@@ -516,6 +523,7 @@ void TClientDataSet::Delete() {
 
     const int row = d->cursor;
     const bool wasEditing = m_state == DataSetState::Edit;
+    Q_EMIT rowAboutToBeRemoved(row);
     d->store.remove(row, LogChanges);
     d->buffer.clear();
     m_state = DataSetState::Browse;
@@ -552,6 +560,7 @@ void TClientDataSet::CancelUpdates() {
     if (!Active())
         return;
     Cancel();
+    Q_EMIT aboutToReset();
     d->store.cancelUpdates();
     d->cursor = d->store.size() == 0 ? -1 : std::clamp(d->cursor, 0, d->store.size() - 1);
     d->bof = d->eof = d->store.size() == 0;

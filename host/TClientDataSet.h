@@ -112,6 +112,10 @@ Q_SIGNALS:
     void rowChanged(int row); // values of one row changed
     void rowInserted(int row);
     void rowRemoved(int row);
+    // Emitted right before the change, for item models that must announce it first.
+    void aboutToReset();
+    void rowAboutToBeInserted(int row);
+    void rowAboutToBeRemoved(int row);
     void currentRowChanged(int row); // cursor moved
 
 private:
