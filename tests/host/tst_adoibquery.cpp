@@ -131,6 +131,35 @@ private Q_SLOTS:
         QVERIFY(!qry.Active());
     }
 
+    void postgresql() {
+        const QString url = qEnvironmentVariable("CIAP_TEST_PG_URL");
+        if (url.isEmpty())
+            QSKIP("CIAP_TEST_PG_URL not set");
+        dtmDBGeral().open(url);
+        {
+            QSqlQuery q(dtmDBGeral().database());
+            QVERIFY(q.exec("CREATE TEMPORARY TABLE EMPRESA (CDEMPRESA VARCHAR(2), "
+                           "NMEMPRESA VARCHAR(40))"));
+            QVERIFY(q.exec("INSERT INTO EMPRESA VALUES ('01', 'Matriz'), ('02', 'D''Ávila')"));
+        }
+        TADOIBQuery qry;
+        qry.SQL = QStringList{QStringLiteral("SELECT CDEMPRESA, NMEMPRESA::text AS NMEMPRESA"),
+                              QStringLiteral("  FROM EMPRESA"),
+                              QStringLiteral(" WHERE :P_CDEMPRESA = CDEMPRESA ")};
+        QCOMPARE(qry.paramNames(), QStringList{QStringLiteral("P_CDEMPRESA")});
+        qry.ParamByName(QStringLiteral("P_CDEMPRESA")).SetAsString(QStringLiteral("02"));
+        qry.Open();
+        QCOMPARE(qry.RecordCount(), 1);
+        QCOMPARE(qry.FieldByName(QStringLiteral("NMEMPRESA"))->AsString(),
+                 QStringLiteral("D'Ávila"));
+        qry.Close();
+        qry.ParamByName(QStringLiteral("P_CDEMPRESA")).SetAsString(QStringLiteral("01' OR '1'='1"));
+        qry.Open();
+        QVERIFY(qry.IsEmpty());
+        qry.Close();
+        dtmDBGeral().open(m_dir.filePath(QStringLiteral("host.sqlite")));
+    }
+
     void moduleReportsWhatIsWrong() {
         DtmDBGeral other; // same connection name: works on the shared connection
         QVERIFY_THROWS_EXCEPTION(EHostError, other.open(QString()));
