@@ -1,0 +1,39 @@
+#include "TfrmCIAP.h"
+
+// Competências: list and grid, editing and persistence, calculations.
+
+void TfrmCIAP::AtualizaCIAP() {}
+
+void TfrmCIAP::cdsCIAPIDSITCOMPETCIAPGetText(TField&, QString&, bool) {}
+
+void TfrmCIAP::cdsCIAPIDSITCOMPETCIAPSetText(TField&, const QString&) {}
+
+void TfrmCIAP::cdsCIAPCOMPETENCIASetText(TField&, const QString&) {}
+
+void TfrmCIAP::cdsCIAPAfterScroll(TClientDataSet&) {}
+
+void TfrmCIAP::dbgPadraoColEnter(QObject*) {}
+
+void TfrmCIAP::dbgPadraoColExit(QObject*) {}
+
+void TfrmCIAP::dbgPadraoEditButtonClick(QObject*) {}
+
+void TfrmCIAP::cdsCIAPAfterInsert(TClientDataSet&) {}
+
+void TfrmCIAP::cdsCIAPBeforePost(TClientDataSet&) {}
+
+void TfrmCIAP::cdsCIAPAfterPost(TClientDataSet&) {}
+
+void TfrmCIAP::cdsCIAPAfterCancel(TClientDataSet&) {}
+
+void TfrmCIAP::cdsCIAPBeforeDelete(TClientDataSet&) {}
+
+void TfrmCIAP::cdsCIAPAfterDelete(TClientDataSet&) {}
+
+void TfrmCIAP::VD_CALCVR() {}
+
+void TfrmCIAP::CalculaCoeficiente() {}
+
+void TfrmCIAP::CalculaSaldoAcumulado() {}
+
+void TfrmCIAP::CalculaCreditoApropriar() {}
