@@ -225,7 +225,9 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
             try {
                 // A packet stays text here, decoded once by CheckResultServ.
                 ciap::RpcReply r = ciap::parseReplyRaw(*next);
-                if (r.id.toInteger(-1) == id) {
+                // Only one call is ever in flight: an error the server could not tie to a
+                // request (null id) is about ours.
+                if (r.id.toInteger(-1) == id || (r.isError && r.id.isNull())) {
                     reply = std::move(r);
                     answered = true;
                     return true;

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPoint>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -124,6 +126,43 @@ private Q_SLOTS:
         const auto packet = data.value<ciap::DataPacket>();
         QCOMPARE(packet.rows.size(), 20000);
         QCOMPARE(packet.rows.last().at(2).toDouble(), 19999 * 1.25);
+    }
+
+    void answersThatAreNotOurs_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("garbage") << QByteArray("<html>oops</html>\n") << ciap::RpcCode::ParseError
+                                 << "Resposta inválida do servidor: ";
+        QTest::newRow("error without id")
+            << QByteArray(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"bad"}})"
+                          "\n")
+            << ciap::RpcCode::InvalidRequest << "bad";
+        QTest::newRow("someone else's answer first")
+            << QByteArray(R"({"jsonrpc":"2.0","id":999,"result":"old"})"
+                          "\n"
+                          R"({"jsonrpc":"2.0","id":1,"error":{"code":-32000,"message":"mine"}})"
+                          "\n")
+            << ciap::RpcCode::ServerError << "mine";
+    }
+    void answersThatAreNotOurs() {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QTcpServer raw;
+        QVERIFY(raw.listen(QHostAddress::LocalHost));
+        connect(&raw, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* s = raw.nextPendingConnection();
+            connect(s, &QTcpSocket::readyRead, s, [s, answer] {
+                if (s->readAll().contains('\n'))
+                    s->write(answer);
+            });
+        });
+        setWebServer(QStringLiteral("127.0.0.1"), raw.serverPort());
+        const ciap::RpcReply r = replyOf(m_net->Call(QStringLiteral("getCIAP"), {}));
+        QVERIFY(r.isError);
+        QCOMPARE(r.errorCode, code);
+        QVERIFY2(r.errorMessage.startsWith(message), qPrintable(r.errorMessage));
     }
 
     void hostAndPortAreReadAtEachConnect() {
