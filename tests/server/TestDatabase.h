@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+namespace ciap::server {
+class DatabaseConfig;
+class Session;
+} // namespace ciap::server
+
+// The database a server test runs against: a fresh SQLite file, or, when the test runs with
+// CIAP_TEST_BACKEND=pg, a fresh schema in the PostgreSQL database of CIAP_TEST_PG_URL (dropped
+// at the end). reset() empties every table and writes the fixture that the tests' numbers
+// come from.
+class TestDatabase final {
+public:
+    TestDatabase();
+    ~TestDatabase();
+
+    static bool postgresRequested();
+    // False with the reason (e.g. no PostgreSQL configured): the test should skip.
+    bool create(QString* skipReason);
+    QString location() const { return m_location; }
+    bool isPostgres() const { return m_postgres; }
+
+    void reset();
+    void exec(const QString& sql, const QVariantList& values = {});
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // n assets for company "01", registration "111", entering in January 2024.
+    void addManyAssets(int count);
+
+private:
+    std::unique_ptr<ciap::server::DatabaseConfig> m_config;
+    std::unique_ptr<ciap::server::Session> m_session;
+    QString m_location;
+    QString m_schema;
+    QString m_file;
+    bool m_postgres = false;
+};

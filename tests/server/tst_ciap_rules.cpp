@@ -1,0 +1,237 @@
+#include "CiapRules.h"
+#include "Keys.h"
+#include "Month.h"
+#include "Params.h"
+#include "ServerOptions.h"
+#include "ServiceError.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+using namespace ciap::server;
+
+class TestCiapRules : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void monthParsing_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("index");
+        QTest::newRow("plain") << "03/2020" << true << 2020 * 12 + 2;
+        QTest::newRow("blanks around") << " 12/2024 " << true << 2024 * 12 + 11;
+        QTest::newRow("month 13") << "13/2020" << false << 0;
+        QTest::newRow("month 0") << "00/2020" << false << 0;
+        QTest::newRow("one digit") << "3/2020" << false << 0;
+        QTest::newRow("mask blanks") << "  /    " << false << 0;
+        QTest::newRow("other digits") << "0٣/2020" << false << 0;
+        QTest::newRow("sql") << "01/2020' OR '1'='1" << false << 0;
+    }
+    void monthParsing() {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(int, index);
+        const auto m = Month::parse(text);
+        QCOMPARE(m.has_value(), valid);
+        if (valid) {
+            QCOMPARE(m->index(), index);
+            QCOMPARE(Month::fromIndex(index), *m);
+            QCOMPARE(Month::parse(m->text()), m);
+        }
+    }
+
+    void keys() {
+        QCOMPARE(Keys::pad(QStringLiteral(" 1"), 2), QStringLiteral("01"));
+        QCOMPARE(Keys::pad(QStringLiteral("123"), 2), std::nullopt);
+        QCOMPARE(Keys::pad(QStringLiteral("42"), 10), QStringLiteral("0000000042"));
+        QCOMPARE(Keys::parseSequence(QStringLiteral("42")), 42);
+        QCOMPARE(Keys::parseSequence(QStringLiteral("0000000042")), 42);
+        QCOMPARE(Keys::parseSequence(QStringLiteral("-1")), std::nullopt);
+        QCOMPARE(Keys::parseSequence(QStringLiteral("1e3")), std::nullopt);
+        QCOMPARE(Keys::parseSequence(QStringLiteral("12345678901")), std::nullopt);
+        QCOMPARE(Keys::locate(42), QStringLiteral("C0000000042"));
+        QCOMPARE(Keys::locate(9999999999).size(), 11);
+        const QStringList stored{QStringLiteral("ABC-9"), QStringLiteral("111")};
+        QCOMPARE(Keys::matchRegistration(stored, QStringLiteral(" abc-9 ")),
+                 QStringLiteral("ABC-9"));
+        QCOMPARE(Keys::matchRegistration(stored, QStringLiteral("11")), std::nullopt);
+    }
+
+    // LC 87/96 art. 20 §5: instalment n of month m, while 1 <= n <= count and still in use.
+    void instalments_data() {
+        QTest::addColumn<QDate>("entry");
+        QTest::addColumn<double>("credit");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QDate>("exit");
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<qint64>("cents");
+        const QDate none;
+        QTest::newRow("first month, entry at month end")
+            << QDate(2024, 1, 31) << 4800.0 << 48 << none << "01/2024" << 1 << qint64(10000);
+        QTest::newRow("month before entry")
+            << QDate(2024, 1, 1) << 4800.0 << 48 << none << "12/2023" << 0 << qint64(0);
+        QTest::newRow("48th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << "01/2024" << 48
+                              << qint64(2083);
+        QTest::newRow("49th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << "02/2024" << 49
+                              << qint64(0);
+        QTest::newRow("cut down, never up")
+            << QDate(2024, 1, 1) << 100.0 << 48 << none << "05/2024" << 5 << qint64(208);
+        QTest::newRow("cut down .99")
+            << QDate(2024, 1, 1) << 47.99 << 48 << none << "01/2024" << 1 << qint64(99);
+        QTest::newRow("sold in the month") << QDate(2023, 6, 1) << 2400.0 << 48
+                                           << QDate(2024, 1, 20) << "01/2024" << 8 << qint64(5000);
+        QTest::newRow("sold the month before")
+            << QDate(2023, 6, 1) << 2400.0 << 48 << QDate(2023, 12, 31) << "01/2024" << 8
+            << qint64(0);
+        QTest::newRow("own count 12")
+            << QDate(2024, 1, 1) << 1200.0 << 12 << none << "12/2024" << 12 << qint64(10000);
+        QTest::newRow("own count 12, 13th")
+            << QDate(2024, 1, 1) << 1200.0 << 12 << none << "01/2025" << 13 << qint64(0);
+        QTest::newRow("no credit")
+            << QDate(2024, 1, 1) << 0.0 << 48 << none << "01/2024" << 1 << qint64(0);
+    }
+    void instalments() {
+        QFETCH(QDate, entry);
+        QFETCH(double, credit);
+        QFETCH(int, count);
+        QFETCH(QDate, exit);
+        QFETCH(QString, month);
+        QFETCH(int, number);
+        QFETCH(qint64, cents);
+        AssetRecord a;
+        a.entry = entry;
+        a.ownIcms = credit;
+        a.instalments = count;
+        a.exitDate = exit;
+        const Month m = *Month::parse(month);
+        QCOMPARE(CiapRules::instalmentNumber(entry, m), number);
+        QCOMPARE(CiapRules::instalmentCents(a, m), cents);
+        // Over the whole life the instalments never add up to more than the credit.
+        qint64 total = 0;
+        for (int i = 0; i < count + 2; ++i)
+            total += CiapRules::instalmentCents(a, Month::of(entry).addMonths(i));
+        QVERIFY(total <= CiapRules::creditCents(a));
+    }
+
+    void creditOfFourParts() {
+        AssetRecord a;
+        a.ownIcms = 1000.0;
+        a.stIcms = 100.0;
+        a.freightIcms = 50.5;
+        a.difalIcms = 49.5;
+        a.entry = QDate(2024, 1, 1);
+        QCOMPARE(CiapRules::creditCents(a), qint64(120000));
+        QCOMPARE(CiapRules::instalment(a, *Month::parse(QStringLiteral("01/2024"))), 25.0);
+    }
+
+    // The figures of a month, whatever kind of tax.
+    void coefficientAndCredit_data() {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("taxed");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("coefficient");
+        QTest::addColumn<double>("credit"); // of a balance of 400
+        QTest::newRow("both zero, whole") << 0.0 << 0.0 << "50" << 1.0 << 400.0;
+        QTest::newRow("both zero, other") << 0.0 << 0.0 << "01" << 0.0 << 0.0;
+        QTest::newRow("no taxed, whole") << 500.0 << 0.0 << "60" << 0.0 << 400.0;
+        QTest::newRow("no taxed, other") << 500.0 << 0.0 << "01" << 0.0 << 0.0;
+        QTest::newRow("both, whole") << 1000.0 << 250.0 << "50" << 1.0 << 400.0;
+        QTest::newRow("both, other") << 1000.0 << 250.0 << "01" << 0.25 << 100.0;
+        QTest::newRow("all taxed") << 80.0 << 80.0 << "01" << 1.0 << 400.0;
+    }
+    void coefficientAndCredit() {
+        QFETCH(double, total);
+        QFETCH(double, taxed);
+        QFETCH(QString, kind);
+        QFETCH(double, coefficient);
+        QFETCH(double, credit);
+        const double c = CiapRules::coefficient(total, taxed, kind);
+        QCOMPARE(c, coefficient);
+        QCOMPARE(CiapRules::appropriable(400.0, c, kind), credit);
+    }
+
+    void outgoingChecks_data() {
+        QTest::addColumn<double>("total");
+        QTest::addColumn<double>("taxed");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("equal") << 80.0 << 80.0 << true;
+        QTest::newRow("taxed above") << 80.0 << 100.0 << false;
+        // Negative figures would give a coefficient above 1: a credit larger than the balance.
+        QTest::newRow("negative") << -10.0 << -20.0 << false;
+        QTest::newRow("zero") << 0.0 << 0.0 << true;
+    }
+    void outgoingChecks() {
+        QFETCH(double, total);
+        QFETCH(double, taxed);
+        QFETCH(bool, accepted);
+        bool ok = true;
+        try {
+            CiapRules::checkOutgoing(total, taxed);
+        } catch (const ServiceError& e) {
+            ok = false;
+            QCOMPARE(e.code(), -32000);
+        }
+        QCOMPARE(ok, accepted);
+    }
+
+    void paramsNameTheArgument() {
+        const QStringList names{QStringLiteral("empresa"), QStringLiteral("dtInicial")};
+        try {
+            Params p(QStringLiteral("getX"), QJsonArray{QStringLiteral("01")}, names);
+            QFAIL("a missing argument was accepted");
+        } catch (const ServiceError& e) {
+            QCOMPARE(e.code(), -32602);
+            QVERIFY(e.message().contains(QLatin1String("2 argumentos")));
+        }
+        const Params p(QStringLiteral("getX"), QJsonArray{1, QStringLiteral("31/01/2024")}, names);
+        for (int i : {0, 1}) {
+            try {
+                i == 0 ? (void)p.company(0) : (void)p.date(1);
+                QFAIL("a wrong type was accepted");
+            } catch (const ServiceError& e) {
+                QCOMPARE(e.code(), -32602);
+                QVERIFY2(e.message().contains(names.at(i)), qPrintable(e.message()));
+            }
+        }
+        const Params ok(QStringLiteral("getX"),
+                        QJsonArray{QStringLiteral("1"), QStringLiteral("2024-01-31T10:00:00")},
+                        names);
+        QCOMPARE(ok.company(0), QStringLiteral("01"));
+        QCOMPARE(ok.date(1), QDate(2024, 1, 31));
+    }
+
+    void options_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("envToken");
+        QTest::addColumn<bool>("accepted");
+        const QStringList db{QStringLiteral("--database"), QStringLiteral("x.db")};
+        QTest::newRow("loopback") << db << QString() << true;
+        QTest::newRow("no database") << QStringList() << QString() << false;
+        QTest::newRow("any address, no token")
+            << (db + QStringList{"--host", "0.0.0.0"}) << QString() << false;
+        QTest::newRow("any address, token")
+            << (db + QStringList{"--host", "0.0.0.0", "--token", "s"}) << QString() << true;
+        QTest::newRow("any address, env token")
+            << (db + QStringList{"--host", "0.0.0.0"}) << QStringLiteral("s") << true;
+        QTest::newRow("bad port") << (db + QStringList{"--port", "70000"}) << QString() << false;
+        QTest::newRow("host name")
+            << (db + QStringList{"--host", "example.org"}) << QString() << false;
+    }
+    void options() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, envToken);
+        QFETCH(bool, accepted);
+        QProcessEnvironment env;
+        if (!envToken.isEmpty())
+            env.insert(QStringLiteral("CIAP_SERVER_TOKEN"), envToken);
+        QString error;
+        const auto o = ServerOptions::parse(QStringList{QStringLiteral("ciap-server")} + arguments,
+                                            env, &error);
+        QCOMPARE(o.has_value(), accepted);
+        QCOMPARE(error.isEmpty(), accepted);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCiapRules)
+#include "tst_ciap_rules.moc"
