@@ -35,6 +35,12 @@ TNetConnection::~TNetConnection() {
     *m_alive = false;
     if (m_loop)
         m_loop->quit();
+    // The socket dies with its parent further down; its last signals must not reach the
+    // waiting call's checks, which read members of this object.
+    if (m_socket) {
+        QObject::disconnect(m_socket, nullptr, nullptr, nullptr);
+        m_socket->abort();
+    }
 }
 
 bool TNetConnection::Connected() const {
