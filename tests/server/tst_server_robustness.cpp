@@ -1,6 +1,289 @@
+// Hostile and broken input, many clients, and a crash in the middle of a write.
+#include "CiapApi.h"
+#include "PacketCodec.h"
+#include "ServerFixture.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
 #include <QTest>
+#include <QThread>
+
+using ciap::DataPacket;
+
+namespace {
+
+// A valid call of every method; the tests bend one argument at a time.
+QList<QPair<QString, QJsonArray>> validCalls() {
+    return {
+        {"getVerificaImposto", {"01"}},
+        {"getCIAP", {"01", "01", "2024-01-01", "2024-12-31", "Apropriado", "Pendente", "T"}},
+        {"getBensComp", {"01/2024", "01", "01", "1"}},
+        {"getNrseqCiap", {"01", "01", "2024-01-01"}},
+        {"getVrParcelBemComp", {"01/2024", "01", "01", "111"}},
+        {"getCompet_Existe", {"01/2024", "01", "01", "111"}},
+        {"GravaInfBensCiap", {"01", "1", "01", "2024-01-01", "I", "111", "1"}},
+        {"VdBemParcel", {"01", "01", "01/2024", "1", "111"}},
+        {"delBensComp", {"01", "01", "01/2024", "1"}},
+        {"CarregaImpostoNFBemParcela", {"01/2024", "01", "01", 0.0, "IMP", "111", "1"}},
+        {"Apropriar", {"01", "01", "01/2024", 0.0, "1"}},
+        {"cancelaApropriacao", {"01", "1", "2024-01-01", "01"}},
+        {"getInscEsta", {"01", "T", ""}},
+    };
+}
+
+const QStringList hostileTexts{
+    QStringLiteral("'; DROP TABLE EMPRESA; --"),
+    QStringLiteral("O'Brien \"x\" \\ /*"),
+    QStringLiteral("1' OR '1'='1"),
+    QStringLiteral("\u0000\u001f\n\r\t"),
+    QStringLiteral("ÇÃÉ 漢字 😀"),
+    QString(5000, QLatin1Char('9')),
+};
+
+} // namespace
+
 class TestServerRobustness : public QObject {
     Q_OBJECT
+
+private:
+    ServerFixture m_fx;
+    std::unique_ptr<RpcTestClient> m_client;
+
+    bool alive() {
+        auto c = m_fx.connect();
+        return c &&
+               c->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray() ==
+                   QJsonArray{"01"} &&
+               m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM EMPRESA")).toInt() == 2;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QString why;
+        bool skip = false;
+        if (!m_fx.start(&why, &skip)) {
+            if (skip)
+                QSKIP(qPrintable(why));
+            QFAIL(qPrintable(why));
+        }
+    }
+    void init() {
+        if (!m_fx.server.isRunning())
+            QVERIFY2(m_fx.server.start(m_fx.db.location()), qPrintable(m_fx.server.error()));
+        m_fx.db.reset();
+        m_client = m_fx.connect();
+        QVERIFY(m_client);
+    }
+
+    void wrongArgumentCountOrType() {
+        for (const auto& [method, args] : validCalls()) {
+            QJsonArray fewer = args;
+            fewer.removeLast();
+            QJsonObject r = m_client->call(method, fewer);
+            QCOMPARE(m_client->errorCode(r), -32602);
+            QVERIFY2(m_client->errorMessage(r).contains(method),
+                     qPrintable(m_client->errorMessage(r)));
+            for (int i = 0; i < args.size(); ++i) {
+                QJsonArray wrong = args;
+                wrong[i] = args.at(i).isString() ? QJsonValue(QJsonArray{1})
+                                                 : QJsonValue(QStringLiteral("x"));
+                r = m_client->call(method, wrong);
+                QCOMPARE(m_client->errorCode(r), -32602);
+                QVERIFY2(
+                    m_client->errorMessage(r).contains(QStringLiteral("argumento %1").arg(i + 1)),
+                    qPrintable(m_client->errorMessage(r)));
+            }
+        }
+        QCOMPARE(
+            m_client->errorCode(m_client->call(QStringLiteral("setCiap"), {QJsonObject{{"x", 1}}})),
+            -32602);
+        QCOMPARE(m_client->errorCode(m_client->call(QStringLiteral("setCiap"), {"delta"})), -32602);
+    }
+
+    // Quotes, SQL and control characters in every text argument are data, never SQL.
+    void hostileTextInEveryArgument() {
+        api().create("01", "01", "111", "01/2024");
+        for (const auto& [method, args] : validCalls()) {
+            for (int i = 0; i < args.size(); ++i) {
+                if (!args.at(i).isString())
+                    continue;
+                for (const QString& evil : hostileTexts) {
+                    QJsonArray bent = args;
+                    bent[i] = evil;
+                    const QJsonObject r = m_client->call(method, bent);
+                    const int code = m_client->errorCode(r);
+                    QVERIFY2(r.contains(QStringLiteral("result")) || code == -32000 ||
+                                 code == -32602,
+                             qPrintable(
+                                 QStringLiteral("%1 arg %2: %3").arg(method).arg(i + 1).arg(code)));
+                }
+            }
+        }
+        QVERIFY(alive());
+        QCOMPARE(api().list("01", "01").rows.size(), 1);
+    }
+
+    void quotedRegistrationStoredLiterally() {
+        const QString reg = QStringLiteral("O'Brien \"x\"");
+        QJsonObject r = api().create("01", "01", reg, "01/2024");
+        QVERIFY2(r.contains(QStringLiteral("result")), qPrintable(m_client->errorMessage(r)));
+        const DataPacket p = api().list("01", "01", QStringLiteral("o'brien \"X\""));
+        QCOMPARE(p.rows.size(), 1);
+        QCOMPARE(CiapApi::value(p, 0, "CDINSCESTA").toString(), reg);
+        QVERIFY(
+            CiapApi::value(p, 0, "NOME").toString().endsWith(QLatin1String("IE O'Brien \"x\"")));
+    }
+
+    void malformedFramesKeepTheConnection_data() {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("code");
+        QTest::newRow("not json") << QByteArray("hello") << -32700;
+        QTest::newRow("truncated") << QByteArray("{\"jsonrpc\":\"2.0\",\"method\":") << -32700;
+        QTest::newRow("array") << QByteArray("[1,2]") << -32600;
+        QTest::newRow("no method") << QByteArray("{\"jsonrpc\":\"2.0\",\"id\":1}") << -32600;
+        QTest::newRow("named params") << QByteArray("{\"jsonrpc\":\"2.0\",\"method\":\"MZR02400."
+                                                    "rdmCIAP.getCIAP\",\"params\":{},\"id\":1}")
+                                      << -32602;
+        QTest::newRow("unknown method") << QByteArray("{\"jsonrpc\":\"2.0\",\"method\":\"MZR02400."
+                                                      "rdmCIAP.dropAll\",\"params\":[],\"id\":1}")
+                                        << -32601;
+        QTest::newRow("unknown object")
+            << QByteArray(
+                   "{\"jsonrpc\":\"2.0\",\"method\":\"Other.rdm.getCIAP\",\"params\":[],\"id\":1}")
+            << -32601;
+        QTest::newRow("deep nesting") << QByteArray(100000, '[') << -32700;
+        QTest::newRow("invalid utf-8")
+            << QByteArray("{\"jsonrpc\":\"2.0\",\"method\":\"\xff\xfe\",\"id\":1}") << -32700;
+    }
+    void malformedFramesKeepTheConnection() {
+        QFETCH(QByteArray, frame);
+        QFETCH(int, code);
+        const QJsonObject r = m_client->raw(frame + '\n');
+        QCOMPARE(m_client->errorCode(r), code);
+        QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+                 QJsonArray{"01"});
+    }
+
+    void notificationGetsNoReply() {
+        m_client->send("{\"jsonrpc\":\"2.0\",\"method\":\"MZR02400.rdmCIAP.getVerificaImposto\","
+                       "\"params\":[\"01\"]}\n");
+        const QJsonObject r = m_client->call(QStringLiteral("getVerificaImposto"), {"02"});
+        QCOMPARE(r.value(QStringLiteral("result")).toArray(), QJsonArray{"50"});
+    }
+
+    void oversizedFrameClosesOnlyThatConnection() {
+        ServerProcess small;
+        QVERIFY2(small.start(m_fx.db.location(),
+                             {QStringLiteral("--max-frame-mib"), QStringLiteral("1")}),
+                 qPrintable(small.error()));
+        RpcTestClient big;
+        QVERIFY(big.connectTo(small.host(), small.port()));
+        big.send(QByteArray(2 * 1024 * 1024, 'a'));
+        const QJsonObject r = big.readReply(10000);
+        QCOMPARE(big.errorCode(r), -32600);
+        QVERIFY(big.errorMessage(r).contains(QLatin1String("1 MiB")));
+        QVERIFY(big.socket().state() == QAbstractSocket::UnconnectedState ||
+                big.socket().waitForDisconnected(5000));
+        RpcTestClient other;
+        QVERIFY(other.connectTo(small.host(), small.port()));
+        QCOMPARE(other.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+                 QJsonArray{"01"});
+        QVERIFY(small.stop());
+    }
+
+    void tokenIsRequiredWhenSet() {
+        ServerProcess guarded;
+        QVERIFY2(guarded.start(m_fx.db.location(),
+                               {QStringLiteral("--token"), QStringLiteral("s3cret")}),
+                 qPrintable(guarded.error()));
+        for (const QString& token :
+             {QString(), QStringLiteral("wrong"), QStringLiteral("s3cret")}) {
+            RpcTestClient c;
+            c.setToken(token);
+            QVERIFY(c.connectTo(guarded.host(), guarded.port()));
+            const QJsonObject r = c.call(QStringLiteral("getVerificaImposto"), {"01"});
+            QCOMPARE(c.errorCode(r), token == QLatin1String("s3cret") ? 0 : -32002);
+        }
+        QVERIFY(guarded.stop());
+    }
+
+    // A client that stalls mid-frame, or asks and never reads, holds no one else up.
+    void slowClientsDoNotBlockOthers() {
+        m_fx.db.addManyAssets(20000);
+        api().create("01", "01", "111", "01/2024");
+        DataPacket p = api().list("01", "01");
+        QCOMPARE(m_client->errorCode(api().load(p, 0, "BEM")), 0);
+        RpcTestClient stalled;
+        QVERIFY(stalled.connectTo(m_fx.server.host(), m_fx.server.port()));
+        stalled.send("{\"jsonrpc\":\"2.0\",\"method\":\"MZR02400.rdm");
+        RpcTestClient greedy;
+        QVERIFY(greedy.connectTo(m_fx.server.host(), m_fx.server.port()));
+        const QByteArray ask = QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                                         {"id", 1},
+                                                         {"method", "MZR02400.rdmCIAP.getBensComp"},
+                                                         {"params", api().key(p, 0)}})
+                                   .toJson(QJsonDocument::Compact) +
+                               '\n';
+        for (int i = 0; i < 10; ++i)
+            greedy.send(ask);
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+                     QJsonArray{"01"});
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+    }
+
+    // kill -9 while a month's load is being written: after a restart the month holds all of
+    // the load or none of it, and its figures agree with what it holds.
+    void killDuringLargeLoad_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("early") << 50;
+        QTest::newRow("later") << 600;
+    }
+    void killDuringLargeLoad() {
+        QFETCH(int, delayMs);
+        constexpr int Many = 120000;
+        m_fx.db.addManyAssets(Many);
+        api().create("01", "01", "111", "01/2024");
+        const DataPacket p = api().list("01", "01");
+        const QJsonObject ask{{"jsonrpc", "2.0"},
+                              {"id", 1},
+                              {"method", "MZR02400.rdmCIAP.CarregaImpostoNFBemParcela"},
+                              {"params", QJsonArray{"01/2024", "01", "01", 0.0, "BEM", "111",
+                                                    CiapApi::value(p, 0, "NRSEQCIAP").toString()}}};
+        m_client->send(QJsonDocument(ask).toJson(QJsonDocument::Compact) + '\n');
+        QThread::msleep(delayMs);
+        m_fx.server.kill();
+        QVERIFY2(m_fx.server.start(m_fx.db.location()), qPrintable(m_fx.server.error()));
+        m_client = m_fx.connect();
+        const DataPacket after = api().list("01", "01");
+        QCOMPARE(after.rows.size(), 1);
+        const int loaded = m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM")).toInt();
+        qInfo("after kill at %d ms: %d assets loaded", delayMs, loaded);
+        QVERIFY2(loaded == 0 || loaded == Many + 4, qPrintable(QString::number(loaded)));
+        QCOMPARE(CiapApi::value(after, 0, "ITEMEXISTE").toInt(), loaded);
+        QCOMPARE(CiapApi::value(after, 0, "VRSALDOPARCCIAP").toDouble() > 0, loaded > 0);
+    }
+
+    void oneLogLinePerCallWithoutValues() {
+        api().create("01", "01", "111", "01/2024", 1234.5, 678.25);
+        api().list("01", "01");
+        m_client->call(QStringLiteral("nope"), {});
+        const QString log = QString::fromUtf8(m_fx.server.log());
+        QVERIFY(log.contains(
+            QRegularExpression(QStringLiteral("ciap.server.rpc: getCIAP [0-9.]+ ms ok"))));
+        QVERIFY(log.contains(
+            QRegularExpression(QStringLiteral("ciap.server.rpc: setCiap [0-9.]+ ms ok"))));
+        QVERIFY(log.contains(
+            QRegularExpression(QStringLiteral("rdmCIAP.nope [0-9.]+ ms error -32601"))));
+        for (const char* secret : {"1234.5", "678.25", "EMPRESA TESTE", "111"})
+            QVERIFY2(!log.contains(QLatin1String(secret)), secret);
+    }
+
+private:
+    CiapApi api() { return CiapApi(*m_client); }
 };
+
 QTEST_GUILESS_MAIN(TestServerRobustness)
 #include "tst_server_robustness.moc"
