@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 struct PackedRow::Data {
     std::int32_t refs;
@@ -174,12 +175,40 @@ QVariant PackedRow::coerce(const ciap::FieldDef& def, const QVariant& value) {
 }
 
 PackedRow PackedRow::pack(Defs defs, const QVariantList& values) {
+    std::vector<const QVariant*> pointers(defs.size(), nullptr);
+    for (std::size_t i = 0; i < defs.size() && qsizetype(i) < values.size(); ++i)
+        pointers[i] = &values[qsizetype(i)];
+    return pack(defs, pointers);
+}
+
+bool PackedRow::isStoredForm(const ciap::FieldDef& def, const QVariant& value) {
+    switch (def.type) {
+    case ciap::FieldType::String:
+        if (const QString* s = stringIn(value))
+            return def.size <= 0 || s->size() <= def.size;
+        return false;
+    case ciap::FieldType::Float:
+        return value.metaType().id() == QMetaType::Double &&
+               std::isfinite(*static_cast<const double*>(value.constData()));
+    case ciap::FieldType::DateTime:
+        return value.metaType().id() == QMetaType::QDate &&
+               static_cast<const QDate*>(value.constData())->isValid();
+    }
+    return false;
+}
+
+PackedRow PackedRow::pack(Defs defs, std::span<const QVariant* const> values) {
     const int fields = int(defs.size());
+    auto at = [&](int i) -> const QVariant* {
+        const QVariant* v = i < int(values.size()) ? values[std::size_t(i)] : nullptr;
+        return v && v->isValid() ? v : nullptr;
+    };
     std::size_t chars = 0;
-    for (int i = 0; i < fields && i < values.size(); ++i)
-        if (defs[i].type == ciap::FieldType::String)
-            if (const QString* s = stringIn(values[i]))
-                chars += std::size_t(s->size());
+    for (int i = 0; i < fields; ++i)
+        if (defs[std::size_t(i)].type == ciap::FieldType::String)
+            if (const QVariant* v = at(i))
+                if (const QString* s = stringIn(*v))
+                    chars += std::size_t(s->size());
 
     void* memory = ::operator new(Data::bytesFor(fields, chars));
     auto* data = new (memory) Data{1, fields, std::uint32_t(chars), 0};
@@ -188,31 +217,33 @@ PackedRow PackedRow::pack(Defs defs, const QVariantList& values) {
 
     std::uint32_t offset = 0;
     for (int i = 0; i < fields; ++i) {
-        const QVariant* value = i < values.size() ? &values[i] : nullptr;
-        bool present = value && value->isValid();
+        const QVariant* value = at(i);
+        if (!value)
+            continue;
+        bool present = true;
         std::uint64_t slot = 0;
-        if (present) {
-            switch (defs[i].type) {
-            case ciap::FieldType::String:
-                if (const QString* s = stringIn(*value)) {
-                    const auto length = std::uint32_t(s->size());
-                    std::memcpy(data->text() + offset, s->utf16(), length * sizeof(char16_t));
-                    slot = offset | (std::uint64_t(length) << 32);
-                    offset += length;
-                } else {
-                    present = false;
-                }
-                break;
-            case ciap::FieldType::Float: {
-                const double number = value->toDouble();
-                std::memcpy(&slot, &number, sizeof number);
-                break;
+        switch (defs[std::size_t(i)].type) {
+        case ciap::FieldType::String:
+            if (const QString* s = stringIn(*value)) {
+                const auto length = std::uint32_t(s->size());
+                std::memcpy(data->text() + offset, s->utf16(), length * sizeof(char16_t));
+                slot = offset | (std::uint64_t(length) << 32);
+                offset += length;
+            } else {
+                present = false;
             }
-            case ciap::FieldType::DateTime:
-                slot = std::uint64_t(value->toDate().toJulianDay());
-                present = value->toDate().isValid();
-                break;
-            }
+            break;
+        case ciap::FieldType::Float: {
+            const double number = value->toDouble();
+            std::memcpy(&slot, &number, sizeof number);
+            break;
+        }
+        case ciap::FieldType::DateTime: {
+            const QDate date = value->toDate();
+            slot = std::uint64_t(date.toJulianDay());
+            present = date.isValid();
+            break;
+        }
         }
         data->slots()[i] = slot;
         if (present)

@@ -27,6 +27,10 @@ public:
     // Values must already be in their stored form (see coerce); missing trailing values
     // are null.
     static PackedRow pack(Defs defs, const QVariantList& values);
+    // The same from pointers to the values (nullptr: null), so that values already in their
+    // stored form are packed without copying them first.
+    static PackedRow pack(Defs defs, std::span<const QVariant* const> values);
+    static bool isStoredForm(const ciap::FieldDef& def, const QVariant& value);
     // Turns a value into the stored form of the field: QString (cut to the size), double or
     // QDate; null stays an invalid QVariant. Throws EHostError for a text that is not a
     // number or date.

@@ -117,13 +117,19 @@ void TClientDataSet::SetData(ciap::DataPacket&& packet) {
     std::vector<PackedRow> rows;
     rows.reserve(std::size_t(packet.rows.size()));
     const bool release = packet.rows.isDetached(); // free the packet's rows while converting
-    QVariantList values(defs.size());
+    std::vector<const QVariant*> values(std::size_t(defs.size()));
+    std::vector<QVariant> converted(std::size_t(defs.size()));
     for (qsizetype r = 0; r < packet.rows.size(); ++r) {
         const QVariantList& source = std::as_const(packet.rows)[r];
-        for (int i = 0; i < defs.size(); ++i) {
-            const int c = columns[std::size_t(i)];
-            values[i] = c >= 0 && c < source.size() ? PackedRow::coerce(defs.at(i), source.at(c))
-                                                    : QVariant();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int c = columns[i];
+            const QVariant* value = c >= 0 && c < source.size() ? &source.at(c) : nullptr;
+            const ciap::FieldDef& def = defs.at(qsizetype(i));
+            if (value && value->isValid() && !PackedRow::isStoredForm(def, *value)) {
+                converted[i] = PackedRow::coerce(def, *value);
+                value = &converted[i];
+            }
+            values[i] = value;
         }
         rows.push_back(PackedRow::pack(span, values));
         if (release)

@@ -1,0 +1,154 @@
+// Filling a client data set from a 100,000-row asset packet, against the bare JSON parse
+// that any decoder has to beat; and the memory the filled data set holds.
+#include "DataSetModel.h"
+#include "PacketCodec.h"
+#include "TClientDataSet.h"
+#include "TDataSource.h"
+
+#include <QJsonDocument>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <malloc.h>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+constexpr int rowCount = 100000;
+
+ciap::DataPacket assetPacket() {
+    using ciap::FieldType;
+    ciap::DataPacket p;
+    p.fields = {
+        {"CDEMPRESA", FieldType::String, 2},       {"CDBEMATIVO", FieldType::String, 10},
+        {"NMBEMATIVO", FieldType::String, 50},     {"CDPATRIBEMATIVO", FieldType::String, 30},
+        {"DTCOMPETECIAP", FieldType::DateTime, 0}, {"VRCOEFICIAP", FieldType::Float, 0},
+        {"VRPARCELACIAP", FieldType::Float, 0},    {"IDTPAPROPPISCOF", FieldType::String, 2},
+        {"VRAPROPARCCIAP", FieldType::Float, 0}};
+    p.rows.reserve(rowCount);
+    for (int i = 0; i < rowCount; ++i) {
+        const QString n = QString::number(i).rightJustified(10, QLatin1Char('0'));
+        p.rows.append({QStringLiteral("01"), n,
+                       QStringLiteral("MÁQUINA DE PRODUÇÃO LINHA %1").arg(i % 977),
+                       QStringLiteral("PAT-%1").arg(i * 7), QDate(2024, 1 + i % 12, 1), 0.7512,
+                       1000.0 + i * 0.37, i % 5 == 0 ? QStringLiteral("09") : QString(),
+                       (1000.0 + i * 0.37) * 0.7512});
+    }
+    return p;
+}
+
+const QByteArray& packetBytes() {
+    static const QByteArray bytes = ciap::encodePacket(assetPacket());
+    return bytes;
+}
+
+double secondsOf(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Median of a few bare parses, the yardstick of the fill.
+double jsonParseSeconds() {
+    static const double seconds = [] {
+        std::vector<double> runs;
+        for (int i = 0; i < 5; ++i)
+            runs.push_back(secondsOf(
+                [] { benchmark::DoNotOptimize(QJsonDocument::fromJson(packetBytes())); }));
+        std::sort(runs.begin(), runs.end());
+        return runs[runs.size() / 2];
+    }();
+    return seconds;
+}
+
+double residentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE));
+}
+
+void BM_JsonParse(benchmark::State& state) {
+    const QByteArray& bytes = packetBytes();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QJsonDocument::fromJson(bytes));
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+
+void BM_DecodeAndFill(benchmark::State& state) {
+    const QByteArray& bytes = packetBytes();
+    const double parse = jsonParseSeconds();
+    // Memory of one fill into a fresh data set, once the packet is gone.
+    malloc_trim(0);
+    const double rssBefore = residentBytes();
+    const double heapBefore = double(mallinfo2().uordblks);
+    auto fresh = std::make_unique<TClientDataSet>();
+    fresh->SetData(ciap::decodePacket(bytes));
+    malloc_trim(0);
+    constexpr double mib = 1024.0 * 1024.0;
+    state.counters["heap_MiB"] = (double(mallinfo2().uordblks) - heapBefore) / mib;
+    state.counters["rss_MiB"] = (residentBytes() - rssBefore) / mib;
+    state.counters["held_MiB"] = double(fresh->memoryUsage()) / mib;
+    state.counters["rows"] = fresh->RecordCount();
+    fresh.reset();
+
+    TClientDataSet ds;
+    double total = 0;
+    for (auto _ : state) {
+        total += secondsOf([&] { ds.SetData(ciap::decodePacket(bytes)); });
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+    state.counters["vs_json_parse"] = total / double(state.iterations()) / parse;
+}
+
+// The two halves of the fill apart: decoding the bytes, and moving the rows into the set.
+void BM_DecodeOnly(benchmark::State& state) {
+    const QByteArray& bytes = packetBytes();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ciap::decodePacket(bytes));
+}
+
+void BM_FillOnly(benchmark::State& state) {
+    const ciap::DataPacket decoded = ciap::decodePacket(packetBytes());
+    TClientDataSet ds;
+    for (auto _ : state)
+        ds.SetData(decoded);
+}
+
+// Grid cells drawn at random rows of the filled set: constant work per cell.
+void BM_GridCellText(benchmark::State& state) {
+    TClientDataSet ds;
+    ds.SetData(ciap::decodePacket(packetBytes()));
+    ds.FieldByName("VRPARCELACIAP")->DisplayFormat = QStringLiteral("#,##0.00");
+    ds.FieldByName("VRAPROPARCCIAP")->OnGetText = [](TField& f, QString& text, bool) {
+        const bool instalment = f.DataSet()->FieldByName("IDTPAPROPPISCOF")->AsString() == "09";
+        text = QString::number(instalment ? f.DataSet()->FieldByName("VRPARCELACIAP")->AsFloat()
+                                          : f.AsFloat(),
+                               'f', 2);
+    };
+    TDataSource source;
+    source.SetDataSet(&ds);
+    DataSetModel model(&source);
+    std::mt19937 random(42);
+    std::uniform_int_distribution<int> rows(0, rowCount - 1);
+    const int columns = model.columnCount();
+    for (auto _ : state) {
+        const int row = rows(random);
+        for (int c = 0; c < columns; ++c)
+            benchmark::DoNotOptimize(model.index(row, c).data());
+    }
+    state.SetItemsProcessed(state.iterations() * columns);
+}
+
+} // namespace
+
+BENCHMARK(BM_JsonParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAndFill)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridCellText)->Unit(benchmark::kMicrosecond);
+BENCHMARK_MAIN();
