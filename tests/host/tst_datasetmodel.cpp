@@ -212,6 +212,38 @@ private Q_SLOTS:
         QCOMPARE(ds.State(), DataSetState::Browse);
     }
 
+    void dataSourceStateChange() {
+        TClientDataSet first;
+        declare(first);
+        first.SetData(assets());
+        auto second = std::make_unique<TClientDataSet>();
+        TDataSource source;
+        QList<DataSetState> seen;
+        source.OnStateChange = [&](TDataSource& s) { seen << s.State(); };
+        QSignalSpy changes(&source, &TDataSource::stateChanged);
+        QSignalSpy rebinds(&source, &TDataSource::dataSetChanged);
+
+        source.SetDataSet(&first);
+        source.SetDataSet(&first); // the same set: nothing
+        first.Edit();
+        first.Cancel();
+        source.SetDataSet(second.get());
+        first.Edit(); // no longer bound
+        source.SetDataSet(nullptr);
+        QCOMPARE(seen, (QList<DataSetState>{DataSetState::Browse, DataSetState::Edit,
+                                            DataSetState::Browse, DataSetState::Inactive,
+                                            DataSetState::Inactive}));
+        QCOMPARE(changes.count(), seen.size());
+        QCOMPARE(rebinds.count(), 3);
+
+        source.SetDataSet(second.get());
+        second.reset(); // destroyed while bound: unbound, without running the handler
+        QVERIFY(!source.DataSet());
+        QCOMPARE(source.State(), DataSetState::Inactive);
+        QCOMPARE(rebinds.count(), 5);
+        QCOMPARE(seen.size(), 6);
+    }
+
     void inputMask_data() {
         QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("qt");
