@@ -9,7 +9,9 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QRandomGenerator>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QUuid>
 
 using namespace ciap::server;
@@ -18,11 +20,11 @@ TestDatabase::TestDatabase() = default;
 
 TestDatabase::~TestDatabase() {
     if (m_postgres && m_session && !m_schema.isEmpty()) {
-        try {
-            exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema));
-        } catch (const std::exception& e) {
-            qWarning("could not drop test schema %s: %s", qPrintable(m_schema), e.what());
-        }
+        // DDL cannot be a prepared statement on PostgreSQL.
+        QSqlQuery q(m_session->database());
+        if (!q.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema)))
+            qWarning("could not drop test schema %s: %s", qPrintable(m_schema),
+                     qPrintable(q.lastError().text()));
     }
     m_session.reset();
     if (!m_file.isEmpty()) {

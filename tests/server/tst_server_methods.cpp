@@ -41,6 +41,21 @@ private Q_SLOTS:
         QVERIFY(m_client);
     }
 
+    // The host reads the company and tax registers with its own plain SQL.
+    void hostSqlReadsTheRegisters() {
+        QCOMPARE(m_fx.db
+                     .scalar(QStringLiteral("SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA WHERE ? = "
+                                            "CDEMPRESA ORDER BY CDEMPRESA"),
+                             {"01"})
+                     .toString(),
+                 QStringLiteral("01"));
+        QCOMPARE(
+            m_fx.db
+                .scalar(QStringLiteral("SELECT NMIMPOSTO FROM IMPOSTO WHERE ? = CDIMPOSTO"), {"02"})
+                .toString(),
+            QStringLiteral("ICMS INTEGRAL"));
+    }
+
     void verificaImposto_data() {
         QTest::addColumn<QString>("tax");
         QTest::addColumn<QString>("kind");
