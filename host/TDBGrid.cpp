@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 
 TDBGrid::TDBGrid(QWidget* parent)
     : QTableView(parent) {
@@ -133,21 +134,23 @@ int TDBGrid::firstVisibleColumn() const {
     return -1;
 }
 
+int TDBGrid::titleWidth(int column) const {
+    const QString title = m_model->headerData(column, Qt::Horizontal).toString();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    return horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * margin + 2;
+}
+
 int TDBGrid::defaultWidth(int column) const {
     const TField* field = ColumnField(column);
     int chars = 10;
-    QString title = ColumnFieldName(column);
     if (field) {
-        title = field->DisplayName();
         if (field->DisplayWidth > 0)
             chars = field->DisplayWidth;
         else if (field->DataType() == ciap::FieldType::String && field->Size() > 0)
             chars = field->Size();
     }
     const QFontMetrics fm = fontMetrics();
-    const int content = fm.averageCharWidth() * qMin(chars, 40) + 8;
-    const int caption = horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12;
-    return qMax(content, caption);
+    return fm.averageCharWidth() * qMin(chars, 40) + 8;
 }
 
 void TDBGrid::applyColumns() {
@@ -156,7 +159,9 @@ void TDBGrid::applyColumns() {
     m_applying = true;
     for (int i = 0; i < m_columns.size(); ++i) {
         const Column& c = m_columns.at(i);
-        setColumnWidth(i, c.width > 0 ? c.width : defaultWidth(i));
+        // A width given for another face is a minimum: the title is never cut.
+        const int title = titleWidth(i);
+        setColumnWidth(i, qMax(c.width > 0 ? c.width : defaultWidth(i), title));
         setColumnHidden(i, !c.visible);
     }
     m_applying = false;

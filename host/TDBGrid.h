@@ -90,6 +90,7 @@ private:
     void applyColumns();
     void applyOptions();
     int defaultWidth(int column) const;
+    int titleWidth(int column) const;
     void syncFromDataSet();
     void changeColumn(int from, int to, const QModelIndex& revertTo);
     void focusChanged(QWidget* old, QWidget* now);

@@ -31,6 +31,12 @@ constexpr int NavigatorHeight = 27;
 TfrmPadraoGrid::TfrmPadraoGrid(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmPadraoGrid"));
+    // The screens are laid out in pixels for a compact 8-point sans-serif face.
+    QFont compact = font();
+    compact.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                         QStringLiteral("Arial"), QStringLiteral("Helvetica"), compact.family()});
+    compact.setPointSize(8);
+    setFont(compact);
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
@@ -123,10 +129,10 @@ void TfrmPadraoGrid::buildToolbar() {
                                 icon("document-print", QStyle::SP_FileDialogListView),
                                 QStringLiteral("Imprimir"), 180);
     sbtAjuda = addToolButton(QStringLiteral("sbtAjuda"),
-                             icon("help-contents", QStyle::SP_DialogHelpButton),
+                             icon("help-contents", QStyle::SP_MessageBoxQuestion),
                              QStringLiteral("Ajuda"), 216);
     sbtFechar = addToolButton(QStringLiteral("sbtFechar"),
-                              icon("window-close", QStyle::SP_DialogCloseButton),
+                              icon("window-close", QStyle::SP_TitleBarCloseButton),
                               QStringLiteral("Fechar"), 252);
 
     lblCodTela = new QLabel(panMenu);

@@ -1,0 +1,59 @@
+#include "AppOptions.h"
+
+#include "HostErrors.h"
+
+#include <QCommandLineParser>
+
+AppOptions AppOptions::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Controle de Crédito Imobilizado"));
+    parser.addHelpOption();
+    const QCommandLineOption server(QStringLiteral("server"),
+                                    QStringLiteral("Application server to use."),
+                                    QStringLiteral("host:port"));
+    const QCommandLineOption token(QStringLiteral("token"),
+                                   QStringLiteral("Shared token of the application server."),
+                                   QStringLiteral("token"));
+    const QCommandLineOption database(
+        QStringLiteral("database"),
+        QStringLiteral("Database of the registers: SQLite file or postgresql:// URL."),
+        QStringLiteral("spec"));
+    const QCommandLineOption package(QStringLiteral("package"),
+                                     QStringLiteral("Screen package to load."),
+                                     QStringLiteral("file"));
+    const QCommandLineOption open(QStringLiteral("open"),
+                                  QStringLiteral("Open the screen at start-up."));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the window once the screen is open, then quit."),
+        QStringLiteral("file"));
+    const QCommandLineOption embedded(
+        QStringLiteral("embedded"),
+        QStringLiteral("Start an own server on a local demo database."));
+    parser.addOptions({server, token, database, package, open, screenshot, embedded});
+    if (!parser.parse(arguments))
+        throw EHostError(parser.errorText());
+    AppOptions options;
+    if (parser.isSet(QStringLiteral("help"))) {
+        options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(server)) {
+        const QString value = parser.value(server);
+        const int colon = value.lastIndexOf(QLatin1Char(':'));
+        bool ok = false;
+        const int port = colon > 0 ? value.mid(colon + 1).toInt(&ok) : 0;
+        if (!ok || port <= 0 || port > 65535)
+            throw EHostError(
+                QStringLiteral("--server espera host:porta, recebeu \"%1\".").arg(value));
+        options.serverHost = value.left(colon);
+        options.serverPort = port;
+    }
+    options.token = parser.value(token);
+    options.database = parser.value(database);
+    options.package = parser.value(package);
+    options.screenshot = parser.value(screenshot);
+    options.openScreen = parser.isSet(open) || !options.screenshot.isEmpty();
+    options.embedded = parser.isSet(embedded);
+    return options;
+}

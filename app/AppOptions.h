@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the host application was asked to do, from its command line.
+struct AppOptions {
+    QString serverHost; // --server host:port
+    int serverPort = 0;
+    QString token;           // --token
+    QString database;        // --database: SQLite file or postgresql:// URL for the SQL lookups
+    QString package;         // --package: the screen package's file
+    bool openScreen = false; // --open
+    QString screenshot;      // --screenshot: grab the window once the screen is open, then quit
+    bool embedded = false;   // --embedded: start an own server even when one is configured
+    QString helpText;        // --help: print it and stop
+
+    bool hasServer() const { return !serverHost.isEmpty() && serverPort > 0; }
+
+    // Throws EHostError with the text to print for a malformed line.
+    static AppOptions parse(const QStringList& arguments);
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMainWindow>
+
+class PackageLoader;
+class QAction;
+class QMdiArea;
+
+// The host application's main window: an MDI area for the screens and the menu that opens
+// them. The screen package is loaded on first use.
+class HostMainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit HostMainWindow(PackageLoader* loader, QWidget* parent = nullptr);
+    ~HostMainWindow() override;
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+    QAction* ciapAction() const { return m_ciapAction; }
+
+    // "Fiscal" → "Controle de Crédito Imobilizado": loads the package and calls IniProc;
+    // a failure is shown, not thrown.
+    bool openScreen();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    PackageLoader* m_loader;
+    QMdiArea* m_mdiArea = nullptr;
+    QAction* m_ciapAction = nullptr;
+};
