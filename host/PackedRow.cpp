@@ -252,6 +252,31 @@ PackedRow PackedRow::pack(Defs defs, std::span<const QVariant* const> values) {
     return PackedRow(data);
 }
 
+std::vector<PackedRow> PackedRow::packRows(Defs defs, const std::vector<int>& columns,
+                                           QList<QVariantList>&& rows) {
+    std::vector<PackedRow> packed;
+    packed.reserve(std::size_t(rows.size()));
+    std::vector<const QVariant*> values(defs.size());
+    std::vector<QVariant> converted(defs.size());
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QVariantList& source = std::as_const(rows)[r];
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int c = i < columns.size() ? columns[i] : -1;
+            const QVariant* value = c >= 0 && c < source.size() ? &source.at(c) : nullptr;
+            if (value && value->isValid() && !isStoredForm(defs[i], *value)) {
+                converted[i] = coerce(defs[i], *value);
+                value = &converted[i];
+            }
+            values[i] = value;
+        }
+        packed.push_back(pack(defs, values));
+    }
+    // Freed in one go at the end: freeing each row as soon as it was packed measured twice
+    // as slow, and fragmented the heap so that the process kept twice the memory.
+    rows.clear();
+    return packed;
+}
+
 int PackedRow::fieldCount() const {
     return m_data ? m_data->fields : 0;
 }

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // One stored row of a client data set, packed into a single shared, immutable allocation:
 // a null bitmap, one 8-byte slot per field (double, Julian day, or offset/length of a string)
@@ -31,6 +32,10 @@ public:
     // stored form are packed without copying them first.
     static PackedRow pack(Defs defs, std::span<const QVariant* const> values);
     static bool isStoredForm(const ciap::FieldDef& def, const QVariant& value);
+    // Packs packet rows: field i takes column columns[i] (-1: null); the packet's rows are
+    // released afterwards. Throws EHostError (from coerce) on a value that does not convert.
+    static std::vector<PackedRow> packRows(Defs defs, const std::vector<int>& columns,
+                                           QList<QVariantList>&& rows);
     // Turns a value into the stored form of the field: QString (cut to the size), double or
     // QDate; null stays an invalid QVariant. Throws EHostError for a text that is not a
     // number or date.

@@ -112,30 +112,8 @@ void TClientDataSet::SetData(ciap::DataPacket&& packet) {
     std::vector<int> columns(std::size_t(defs.size()));
     for (int i = 0; i < defs.size(); ++i)
         columns[std::size_t(i)] = fromPacket ? i : packet.indexOf(defs.at(i).name);
-    const PackedRow::Defs span{defs.constData(), std::size_t(defs.size())};
-
-    std::vector<PackedRow> rows;
-    rows.reserve(std::size_t(packet.rows.size()));
-    const bool release = packet.rows.isDetached(); // free the packet's rows while converting
-    std::vector<const QVariant*> values(std::size_t(defs.size()));
-    std::vector<QVariant> converted(std::size_t(defs.size()));
-    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        const QVariantList& source = std::as_const(packet.rows)[r];
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            const int c = columns[i];
-            const QVariant* value = c >= 0 && c < source.size() ? &source.at(c) : nullptr;
-            const ciap::FieldDef& def = defs.at(qsizetype(i));
-            if (value && value->isValid() && !PackedRow::isStoredForm(def, *value)) {
-                converted[i] = PackedRow::coerce(def, *value);
-                value = &converted[i];
-            }
-            values[i] = value;
-        }
-        rows.push_back(PackedRow::pack(span, values));
-        if (release)
-            packet.rows[r] = QVariantList();
-    }
-    packet.rows.clear();
+    std::vector<PackedRow> rows = PackedRow::packRows({defs.constData(), std::size_t(defs.size())},
+                                                      columns, std::move(packet.rows));
 
     replaceRows(std::move(defs), fromPacket, std::move(rows));
     fire(AfterOpen);
