@@ -1,0 +1,266 @@
+// The server's figures, measured in one run against a real ciap-server on a SQLite file:
+// (a) a bare SQLite C API select of a month's N assets; (b) getBensComp for the same month
+// over loopback into a TClientDataSet; (c) the eight calls of a competência post; (d) 8
+// clients making 2,000 getCIAP calls each.
+#include "BenchDatabase.h"
+#include "BensCompQuery.h"
+#include "DataPacket.h"
+#include "DialogService.h"
+#include "HostServices.h"
+#include "Packets.h"
+#include "RpcTestClient.h"
+#include "ServerProcess.h"
+#include "TClientDataSet.h"
+#include "TNetConnection.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+BenchDatabase* g_db = nullptr;
+ServerProcess* g_server = nullptr;
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+std::unique_ptr<TNetConnection> openConnection() {
+    auto c = std::make_unique<TNetConnection>();
+    c->SetServerName(QStringLiteral("MZR02400.rdmCIAP"));
+    c->SetHost(g_server->host());
+    c->SetPort(g_server->port());
+    if (!c->Open())
+        qFatal("cannot connect: %s", qPrintable(c->lastError()));
+    return c;
+}
+
+QVariant call(TNetConnection& c, const char* method, const QVariantList& args) {
+    return CheckResultServ(c.Call(QString::fromLatin1(method), args), true, 0);
+}
+
+// (a) The same query the server runs, through the C API, every column read.
+void BM_SqliteSelect(benchmark::State& state) {
+    const int n = int(state.range(0));
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(g_db->path().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
+        qFatal("cannot open the database");
+    const QByteArray sql = ciap::server::BensCompQuery::sql().toUtf8();
+    const QByteArray seq = g_db->sequenceFor(n).toUtf8();
+    const QByteArray month =
+        QDate::fromString(QStringLiteral("01/") + g_db->monthFor(n), QStringLiteral("dd/MM/yyyy"))
+            .toString(Qt::ISODate)
+            .toUtf8();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr);
+        sqlite3_bind_text(stmt, 1, "01", 2, SQLITE_STATIC);
+        sqlite3_bind_text(stmt, 2, "01", 2, SQLITE_STATIC);
+        sqlite3_bind_int64(stmt, 3, seq.toLongLong());
+        sqlite3_bind_text(stmt, 4, month.constData(), int(month.size()), SQLITE_STATIC);
+        std::size_t bytes = 0;
+        rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (int c : {0, 1, 2, 3, 4, 7}) {
+                benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+                bytes += std::size_t(sqlite3_column_bytes(stmt, c));
+            }
+            double sum = 0;
+            for (int c : {5, 6, 8})
+                sum += sqlite3_column_double(stmt, c);
+            benchmark::DoNotOptimize(sum);
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        benchmark::DoNotOptimize(bytes);
+    }
+    sqlite3_close(db);
+    if (rows != std::size_t(n))
+        state.SkipWithError("unexpected row count");
+    state.counters["rows"] = double(rows);
+}
+
+// (b) What the screen does: call, check, load into the client data set.
+void BM_GetBensCompIntoDataSet(benchmark::State& state) {
+    const int n = int(state.range(0));
+    auto connection = openConnection();
+    TClientDataSet cds;
+    for (const ciap::FieldDef& f : ciap::server::Packets::bensComp())
+        cds.AddField(f);
+    const QVariantList args{g_db->monthFor(n), QStringLiteral("01"), QStringLiteral("01"),
+                            g_db->sequenceFor(n)};
+    for (auto _ : state) {
+        cds.SetData(call(*connection, "getBensComp", args));
+    }
+    if (cds.RecordCount() != n)
+        state.SkipWithError("unexpected row count");
+    state.counters["rows"] = double(cds.RecordCount());
+}
+
+// (c) The server calls of one competência post, as the screen makes them in order.
+void BM_CompetenciaPost(benchmark::State& state) {
+    auto connection = openConnection();
+    TNetConnection& c = *connection;
+    static int monthIndex = 2030 * 12; // a new month on every post
+    std::vector<double> ms;
+    const QList<ciap::FieldDef> fields = ciap::server::Packets::ciap();
+    for (auto _ : state) {
+        const int idx = monthIndex++;
+        const QDate first(idx / 12, idx % 12 + 1, 1);
+        const QString month = first.toString(QStringLiteral("MM/yyyy"));
+        QElapsedTimer t;
+        t.start();
+        call(c, "getInscEsta", {QStringLiteral("01"), QString(), QStringLiteral("222")});
+        call(c, "getVerificaImposto", {QStringLiteral("02")});
+        call(c, "getVerificaImposto", {QStringLiteral("02")});
+        call(c, "getVrParcelBemComp",
+             {month, QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("222")});
+        call(c, "getCompet_Existe",
+             {month, QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("222")});
+        call(c, "getVerificaImposto", {QStringLiteral("02")});
+        const QString seq =
+            call(c, "getNrseqCiap", {QStringLiteral("01"), QStringLiteral("02"), first})
+                .toList()
+                .value(0)
+                .toString();
+        ciap::Delta delta;
+        delta.fields = fields;
+        ciap::DeltaChange change;
+        change.newValues = {QStringLiteral("01"),
+                            QStringLiteral("02"),
+                            month,
+                            0.0,
+                            0.0,
+                            1.0,
+                            0.0,
+                            0.0,
+                            QStringLiteral("P"),
+                            QVariant(),
+                            first,
+                            QVariant(),
+                            QVariant(),
+                            QStringLiteral("222"),
+                            seq};
+        delta.changes.append(change);
+        call(c, "setCiap", {QVariant::fromValue(delta)});
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    state.counters["median_ms"] = percentile(ms, 0.5);
+    state.counters["p99_ms"] = percentile(ms, 0.99);
+}
+
+// (d) Eight clients at once, each making 2,000 getCIAP calls.
+void BM_ConcurrentGetCiap(benchmark::State& state) {
+    constexpr int Clients = 8;
+    constexpr int Calls = 2000;
+    std::vector<double> all;
+    double seconds = 0;
+    for (auto _ : state) {
+        std::vector<std::vector<double>> perClient(Clients);
+        std::vector<std::thread> threads;
+        QElapsedTimer wall;
+        wall.start();
+        for (int i = 0; i < Clients; ++i) {
+            threads.emplace_back([i, &perClient] {
+                RpcTestClient client;
+                if (!client.connectTo(g_server->host(), g_server->port()))
+                    return;
+                const QJsonArray params{"01",         "01",       "2024-01-01", "2024-12-31",
+                                        "Apropriado", "Pendente", "T"};
+                perClient[i].reserve(Calls);
+                for (int k = 0; k < Calls; ++k) {
+                    QElapsedTimer t;
+                    t.start();
+                    const QJsonObject r = client.call(QStringLiteral("getCIAP"), params);
+                    if (!r.contains(QStringLiteral("result")))
+                        return;
+                    perClient[i].push_back(double(t.nsecsElapsed()) / 1e3);
+                }
+            });
+        }
+        for (auto& t : threads)
+            t.join();
+        seconds = double(wall.nsecsElapsed()) / 1e9;
+        for (auto& v : perClient)
+            all.insert(all.end(), v.begin(), v.end());
+    }
+    if (all.size() != std::size_t(Clients * Calls) * std::size_t(state.iterations()))
+        state.SkipWithError("some calls failed");
+    state.counters["p50_us"] = percentile(all, 0.5);
+    state.counters["p99_us"] = percentile(all, 0.99);
+    state.counters["calls_per_s"] = double(Clients * Calls) / seconds;
+}
+
+// Keeps the real time of every run so that (b)/(a) can be printed at the end.
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+BENCHMARK(BM_SqliteSelect)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetBensCompIntoDataSet)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_CompetenciaPost)->Iterations(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ConcurrentGetCiap)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    RecordingDialogService dialogs; // a server error must not wait for a click
+    DialogService::setInstance(&dialogs);
+    QTemporaryDir dir;
+    BenchDatabase db(dir.filePath(QStringLiteral("bench.db")));
+    QElapsedTimer t;
+    t.start();
+    db.create();
+    std::printf("database with 1,000 / 10,000 / 100,000 assets written in %.1f s\n",
+                double(t.elapsed()) / 1000);
+    ServerProcess server;
+    if (!server.start(db.path())) {
+        std::fprintf(stderr, "cannot start ciap-server: %s\n", qPrintable(server.error()));
+        return 1;
+    }
+    g_db = &db;
+    g_server = &server;
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n(b)/(a), target at most 3 at 100,000:\n");
+    for (int n : BenchDatabase::Sizes) {
+        const auto a = reporter.times.find("BM_SqliteSelect/" + std::to_string(n));
+        const auto b =
+            reporter.times.find("BM_GetBensCompIntoDataSet/" + std::to_string(n) + "/real_time");
+        if (a != reporter.times.end() && b != reporter.times.end())
+            std::printf("  N = %6d: (a) %8.2f ms  (b) %8.2f ms  ratio %.2f\n", n, a->second,
+                        b->second, b->second / a->second);
+    }
+    DialogService::setInstance(nullptr);
+    return server.stop() ? 0 : 1;
+}
