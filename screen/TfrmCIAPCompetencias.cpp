@@ -17,23 +17,3 @@ void TfrmCIAP::dbgPadraoColEnter(QObject*) {}
 void TfrmCIAP::dbgPadraoColExit(QObject*) {}
 
 void TfrmCIAP::dbgPadraoEditButtonClick(QObject*) {}
-
-void TfrmCIAP::cdsCIAPAfterInsert(TClientDataSet&) {}
-
-void TfrmCIAP::cdsCIAPBeforePost(TClientDataSet&) {}
-
-void TfrmCIAP::cdsCIAPAfterPost(TClientDataSet&) {}
-
-void TfrmCIAP::cdsCIAPAfterCancel(TClientDataSet&) {}
-
-void TfrmCIAP::cdsCIAPBeforeDelete(TClientDataSet&) {}
-
-void TfrmCIAP::cdsCIAPAfterDelete(TClientDataSet&) {}
-
-void TfrmCIAP::VD_CALCVR() {}
-
-void TfrmCIAP::CalculaCoeficiente() {}
-
-void TfrmCIAP::CalculaSaldoAcumulado() {}
-
-void TfrmCIAP::CalculaCreditoApropriar() {}
