@@ -17,6 +17,7 @@ ClientConnection::ClientConnection(quint64 id, QTcpSocket* socket, qsizetype max
     , m_maxFrame(maxFrame) {
     m_socket->setParent(this);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1); // peers that vanish get dropped
     m_socket->setReadBufferSize(1024 * 1024);
     connect(m_socket, &QTcpSocket::readyRead, this, &ClientConnection::readFrames);
     connect(m_socket, &QTcpSocket::bytesWritten, this, &ClientConnection::dispatchNext);

@@ -99,20 +99,23 @@ bool sameAmount(double a, double b) {
 }
 
 // The row as the client read it must still be the stored row: otherwise another screen
-// changed it in between and applying the delta would overwrite that change.
-void checkUnchanged(const RowValues& old, const CompetenciaRow& stored) {
-    const bool same =
+// changed it in between and applying the delta would overwrite that change. A deletion does not
+// compare the figures derived from the assets: the screen removes the assets (delBensComp)
+// before it sends the deletion, so those no longer match what it read.
+void checkUnchanged(const RowValues& old, const CompetenciaRow& stored, bool derivedToo) {
+    auto same = [&old](const char* field, double stored) {
+        return !old.has(field) || sameAmount(old.amount(field), stored);
+    };
+    const bool unchanged =
         old.month() == stored.month &&
         (!old.has("CDINSCESTA") || old.text("CDINSCESTA") == stored.registration) &&
-        (!old.has("VRSAIDACIAP") || sameAmount(old.amount("VRSAIDACIAP"), stored.total)) &&
-        (!old.has("VRSAIDATRIBCIAP") || sameAmount(old.amount("VRSAIDATRIBCIAP"), stored.taxed)) &&
-        (!old.has("VRCOEFICIAP") || sameAmount(old.amount("VRCOEFICIAP"), stored.coefficient)) &&
-        (!old.has("VRSALDOPARCCIAP") ||
-         sameAmount(old.amount("VRSALDOPARCCIAP"), stored.balance)) &&
-        (!old.has("VRCREDAPROPCIAP") || sameAmount(old.amount("VRCREDAPROPCIAP"), stored.credit)) &&
+        same("VRSAIDACIAP", stored.total) && same("VRSAIDATRIBCIAP", stored.taxed) &&
+        same("VRCOEFICIAP", stored.coefficient) &&
         (!old.has("IDSITCOMPETCIAP") || old.text("IDSITCOMPETCIAP") == stored.situation) &&
-        (!old.has("ITEMEXISTE") || sameAmount(old.amount("ITEMEXISTE"), stored.assetCount));
-    if (!same)
+        (!derivedToo ||
+         (same("VRSALDOPARCCIAP", stored.balance) && same("VRCREDAPROPCIAP", stored.credit) &&
+          same("ITEMEXISTE", stored.assetCount)));
+    if (!unchanged)
         throw ServiceError::conflict();
 }
 
@@ -153,7 +156,7 @@ public:
     }
 
     void modify(const RowValues& old, const RowValues& now) {
-        CompetenciaRow row = locked(old);
+        CompetenciaRow row = locked(old, true);
         if (now.code("CDEMPRESA", Keys::CompanyWidth) != row.company ||
             now.code("CDIMPOSTO", Keys::TaxWidth) != row.tax)
             throw ServiceError::rule(ServerMessages::identityChange());
@@ -177,11 +180,11 @@ public:
         m_store.recompute(row, info.kind);
     }
 
-    void remove(const RowValues& old) { m_store.remove(locked(old)); }
+    void remove(const RowValues& old) { m_store.remove(locked(old, false)); }
 
 private:
     // The stored row the old values name, unchanged since it was read and still pending.
-    CompetenciaRow locked(const RowValues& old) {
+    CompetenciaRow locked(const RowValues& old, bool derivedToo) {
         const QString company = old.code("CDEMPRESA", Keys::CompanyWidth);
         const QString tax = old.code("CDIMPOSTO", Keys::TaxWidth);
         const auto seq = old.sequence();
@@ -190,7 +193,7 @@ private:
         const auto row = m_store.find(company, tax, *seq, true);
         if (!row)
             throw ServiceError::conflict();
-        checkUnchanged(old, *row);
+        checkUnchanged(old, *row, derivedToo);
         HandlerSupport::requirePending(*row);
         return *row;
     }

@@ -171,6 +171,17 @@ private Q_SLOTS:
         QCOMPARE(m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM")).toInt(), 0);
     }
 
+    // The screen's delete: the assets first (delBensComp), then the row as it was read.
+    void screenDeleteAfterDelBensComp() {
+        int row = -1;
+        const DataPacket p = loadedMonth(&row);
+        const QString seq = CiapApi::value(p, row, "NRSEQCIAP").toString();
+        QVERIFY(m_client->call(QStringLiteral("delBensComp"), {"01", "01", "01/2024", seq})
+                    .contains(QStringLiteral("result")));
+        QVERIFY(api().apply(CiapApi::deletion(p, row)).contains(QStringLiteral("result")));
+        QCOMPARE(api().list("01", "01").rows.size(), 0);
+    }
+
     void appropriation() {
         api().create("01", "01", "111", "02/2024");
         DataPacket p = api().list("01", "01");
