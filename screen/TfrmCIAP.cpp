@@ -194,6 +194,8 @@ void TfrmCIAP::buildDataSets() {
         addField(cdsVd_BemParcel, QStringLiteral("CDPATRIBEMATIVO"), FieldType::String, 30);
     cdsVd_BemParcelVRPARCELACIAP =
         addField(cdsVd_BemParcel, QStringLiteral("VRPARCELACIAP"), FieldType::Float);
+    cdsVd_BemParcelSITUACAO =
+        addField(cdsVd_BemParcel, QStringLiteral("SITUACAO"), FieldType::Float);
 
     cdsRetorno = newDataSet(this, QStringLiteral("cdsRetorno"));
     cdsRetornoRetorno = addField(cdsRetorno, QStringLiteral("Retorno"), FieldType::String, 20);

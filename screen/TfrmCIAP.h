@@ -216,6 +216,7 @@ public:
     TField* cdsVd_BemParcelNMBEMATIVO = nullptr;
     TField* cdsVd_BemParcelCDPATRIBEMATIVO = nullptr;
     TField* cdsVd_BemParcelVRPARCELACIAP = nullptr;
+    TField* cdsVd_BemParcelSITUACAO = nullptr; // 1 already in the competência, 2 found
     TField* cdsRetornoRetorno = nullptr;
     TField* cdsInscEstaCDINSCESTA = nullptr;
 

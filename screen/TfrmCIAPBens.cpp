@@ -1,27 +1,179 @@
+#include "Cli_mzr02400.h"
+#include "HostErrors.h"
+#include "HostServices.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TMessages.h"
 #include "TfrmCIAP.h"
 
-// Assets with an instalment in the selected competência.
+#include <QLineEdit>
+#include <exception>
 
-void TfrmCIAP::AtualizaBensComp() {}
+// Assets with an instalment in the selected competência. The list always belongs to the
+// current competência row; it is reloaded from the server after every write, never patched.
 
-void TfrmCIAP::cdsBensCompVRAPROPARCCIAPGetText(TField&, QString&, bool) {}
+namespace {
 
-void TfrmCIAP::dbgBensCompEnter(QObject*) {}
+// The competência row may be gone (list closed or empty): its key fields then read as empty,
+// which the server answers with an empty list.
+QString textOf(const TClientDataSet* dataSet, const TField* field) {
+    return dataSet->Active() && !dataSet->IsEmpty() ? field->AsString() : QString();
+}
 
-void TfrmCIAP::dbgBensCompColEnter(QObject*) {}
+QDate dateOf(const TClientDataSet* dataSet, const TField* field) {
+    return dataSet->Active() && !dataSet->IsEmpty() ? field->AsDateTime() : QDate();
+}
 
-void TfrmCIAP::dbgBensCompColExit(QObject*) {}
+} // namespace
+
+void TfrmCIAP::AtualizaBensComp() {
+    ActiveShowAvi(this, 1);
+    try {
+        QString remembered;
+        const bool relocate = cdsBensComp->Active() && !cdsBensComp->IsEmpty();
+        if (relocate)
+            remembered = cdsBensCompCDBEMATIVO->AsString();
+        const QVariant packet =
+            callServer(QStringLiteral("getBensComp"),
+                       {textOf(cdsCIAP, cdsCIAPCOMPETENCIA), edtCdEmpresa->text(),
+                        textOf(cdsCIAP, cdsCIAPCDIMPOSTO), textOf(cdsCIAP, cdsCIAPNRSEQCIAP)});
+        cdsBensComp->SetData(packet);
+        if (relocate)
+            cdsBensComp->Locate(QStringLiteral("CDBEMATIVO"), remembered, true);
+        HabilitaBotao();
+    } catch (...) {
+        HabilitaBotao();
+        DeactiveShowAvi();
+        throw;
+    }
+    DeactiveShowAvi();
+}
+
+void TfrmCIAP::cdsBensCompVRAPROPARCCIAPGetText(TField& sender, QString& text, bool) {
+    // Once the month is appropriated, an asset of type "09" is credited its whole instalment,
+    // whatever the stored share says.
+    const bool wholeInstalment = currentSituation() == QLatin1String("A") &&
+                                 cdsBensCompIDTPAPROPPISCOF->AsString() == QLatin1String("09");
+    const double value = wholeInstalment ? cdsBensCompVRPARCELACIAP->AsFloat() : sender.AsFloat();
+    text = floatToStr(RoundDec(value, 2));
+}
+
+// The asset list is read-only in practice: whatever enters the grid finds editing off.
+void TfrmCIAP::dbgBensCompEnter(QObject*) {
+    dbgBensComp->SetOption(TDBGrid::dgEditing, false);
+}
+
+void TfrmCIAP::dbgBensCompColEnter(QObject*) {
+    dbgBensComp->SetOption(TDBGrid::dgEditing, false);
+}
+
+void TfrmCIAP::dbgBensCompColExit(QObject*) {
+    const TField* field = dbgBensComp->SelectedField();
+    const DataSetState state = cdsBensComp->State();
+    if (field == cdsBensCompCDBEMATIVO &&
+        (state == DataSetState::Edit || state == DataSetState::Insert))
+        VD_BEMPARCELADO(false);
+}
 
 void TfrmCIAP::dbgBensCompEditButtonClick(QObject*) {}
 
-void TfrmCIAP::VD_BEMPARCELADO(bool) {}
+void TfrmCIAP::VD_BEMPARCELADO(bool required) {
+    const QString code = QStringLiteral("CDBEMATIVO");
+    const auto refuse = [&](const QString& key) {
+        dbgBensComp->FocusField(code);
+        MensErro(msgPadrao->Msg(key));
+    };
+    try {
+        if (EmptyString(cdsBensCompCDBEMATIVO->AsString())) {
+            if (required)
+                refuse(QStringLiteral("BEM_INF"));
+            return;
+        }
+        // The adjusted code stays in the row whatever the server answers.
+        cdsBensCompCDBEMATIVO->SetAsString(Ajusta(cdsBensCompCDBEMATIVO->AsString(), 10));
+        cdsVd_BemParcel->SetData(callServer(
+            QStringLiteral("VdBemParcel"),
+            {edtCdEmpresa->text(), edtCdImposto->text(), textOf(cdsCIAP, cdsCIAPCOMPETENCIA),
+             cdsBensCompCDBEMATIVO->AsString(), textOf(cdsCIAP, cdsCIAPCDINSCESTA)}));
+        if (cdsVd_BemParcel->IsEmpty())
+            refuse(QStringLiteral("BEM_N_PAR"));
+        const double situation = cdsVd_BemParcelSITUACAO->AsFloat();
+        if (situation == 1.0) {
+            refuse(QStringLiteral("BEM_JA_CAD"));
+        } else if (situation == 2.0) {
+            cdsBensCompCDBEMATIVO->SetAsString(cdsVd_BemParcelCDBEMATIVO->AsString());
+            cdsBensCompNMBEMATIVO->SetAsString(cdsVd_BemParcelNMBEMATIVO->AsString());
+            cdsBensCompCDPATRIBEMATIVO->SetAsString(cdsVd_BemParcelCDPATRIBEMATIVO->AsString());
+            cdsBensCompVRPARCELACIAP->SetAsString(cdsVd_BemParcelVRPARCELACIAP->AsString());
+        }
+    } catch (...) {
+        dbgBensComp->FocusField(code);
+        throw;
+    }
+}
 
-void TfrmCIAP::cdsBensCompBeforePost(TClientDataSet&) {}
+void TfrmCIAP::cdsBensCompBeforePost(TClientDataSet& dataSet) {
+    VD_BEMPARCELADO(true);
+    if (dataSet.State() == DataSetState::Insert) {
+        cdsBensCompCDEMPRESA->SetAsString(edtCdEmpresa->text());
+        cdsBensCompDTCOMPETECIAP->SetAsDateTime(dateOf(cdsCIAP, cdsCIAPDTCOMPETECIAP));
+    }
+}
 
-void TfrmCIAP::cdsBensCompAfterPost(TClientDataSet&) {}
+void TfrmCIAP::cdsBensCompAfterPost(TClientDataSet& dataSet) {
+    // A failed save must not look like a success: the user reads why, then sees the list as
+    // the server holds it (without the unsaved row), and the caller learns that it failed.
+    std::exception_ptr failure;
+    if (dataSet.ChangeCount() > 0) {
+        ActiveShowAvi(this, 1);
+        try {
+            callServer(QStringLiteral("GravaInfBensCiap"),
+                       {edtCdEmpresa->text(), cdsBensCompCDBEMATIVO->AsString(),
+                        edtCdImposto->text(), cdsBensCompDTCOMPETECIAP->AsDateTime(),
+                        QStringLiteral("I"), textOf(cdsCIAP, cdsCIAPCDINSCESTA),
+                        textOf(cdsCIAP, cdsCIAPNRSEQCIAP)});
+            if (dataSet.LogChanges)
+                dataSet.MergeChangeLog();
+        } catch (const EAbort&) {
+            failure = std::current_exception(); // already shown by CheckResultServ
+        } catch (const EHostError& e) {
+            MensErro(e.text(), false);
+            failure = std::make_exception_ptr(EAbort(e.text()));
+        } catch (const std::exception& e) {
+            const QString text = QString::fromLocal8Bit(e.what());
+            MensErro(text, false);
+            failure = std::make_exception_ptr(EAbort(text));
+        }
+        DeactiveShowAvi();
+    }
+    AtualizaBensComp();
+    if (failure)
+        std::rethrow_exception(failure);
+}
 
-void TfrmCIAP::cdsBensCompAfterCancel(TClientDataSet&) {}
+void TfrmCIAP::cdsBensCompAfterCancel(TClientDataSet&) {
+    AtualizaBensComp();
+}
 
-void TfrmCIAP::cdsBensCompBeforeDelete(TClientDataSet&) {}
+// After the delete the current row is another asset: the deleted one's key is kept here.
+void TfrmCIAP::cdsBensCompBeforeDelete(TClientDataSet&) {
+    stBemDel = cdsBensCompCDBEMATIVO->AsString();
+    dtCopetDel = cdsBensCompDTCOMPETECIAP->AsDateTime();
+}
 
-void TfrmCIAP::cdsBensCompAfterDelete(TClientDataSet&) {}
+void TfrmCIAP::cdsBensCompAfterDelete(TClientDataSet& dataSet) {
+    ActiveShowAvi(this, 1);
+    try {
+        callServer(QStringLiteral("GravaInfBensCiap"),
+                   {edtCdEmpresa->text(), stBemDel, edtCdImposto->text(), dtCopetDel,
+                    QStringLiteral("D"), textOf(cdsCIAP, cdsCIAPCDINSCESTA),
+                    textOf(cdsCIAP, cdsCIAPNRSEQCIAP)});
+        if (dataSet.LogChanges)
+            dataSet.MergeChangeLog();
+    } catch (...) {
+        DeactiveShowAvi();
+        throw;
+    }
+    DeactiveShowAvi();
+    AtualizaBensComp();
+}
