@@ -1,11 +1,12 @@
 #pragma once
 
+#include "TDataSource.h"
+
 #include <QPointer>
 #include <QTableView>
 #include <functional>
 
 class DataSetModel;
-class TDataSource;
 class TDBGridDelegate;
 class TField;
 
@@ -73,6 +74,8 @@ public:
     void EditButtonClick();
     // Writes an open editor's text through the field; false when the field refused it.
     bool commitOpenEditor();
+    // A cell editor is open.
+    bool EditorMode() const { return openEditor() != nullptr; }
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

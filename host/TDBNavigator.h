@@ -1,10 +1,11 @@
 #pragma once
 
+#include "TDataSource.h"
+
 #include <QPointer>
 #include <QWidget>
 
 class QToolButton;
-class TDataSource;
 
 // Moves the cursor of a data source's data set: first, prior, next, last. The buttons follow
 // the cursor (no way back at the first row, none forward at the last).

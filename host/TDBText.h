@@ -1,10 +1,10 @@
 #pragma once
 
+#include "TDataSource.h"
+
 #include <QLabel>
 #include <QPointer>
 #include <QString>
-
-class TDataSource;
 
 // Shows one field of the current row of a data source, as its display text.
 class TDBText final : public QLabel {
