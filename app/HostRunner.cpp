@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -68,7 +70,11 @@ HostMainWindow* HostRunner::window() {
 
 void HostRunner::takeScreenshot() {
     QApplication::processEvents();
-    window()->grab().save(m_options.screenshot);
+    // The screen itself, with its frame, when one is open; the host's window otherwise.
+    QWidget* shot = window()->mdiArea()->activeSubWindow();
+    if (!shot)
+        shot = window();
+    shot->grab().save(m_options.screenshot);
     QApplication::quit();
 }
 
