@@ -1,0 +1,585 @@
+#include "Cli_mzr02400.h"
+#include "DialogService.h"
+#include "HostErrors.h"
+#include "HostServices.h"
+#include "ScriptedServer.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TDataSource.h"
+#include "TPageControl.h"
+#include "TfrmCIAP.h"
+
+#include <QAbstractItemModel>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+// The assets of the selected competência: their list, the value to appropriate as shown, the
+// check of an asset against the register and the saves that follow a post or a delete.
+class tst_Assets : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void loadAsksForTheSelectedCompetencia();
+    void reloadKeepsTheCurrentAsset_data();
+    void reloadKeepsTheCurrentAsset();
+    void failedLoadKeepsTheRows();
+    void valueToAppropriate_data();
+    void valueToAppropriate();
+    void gridDrawsEachRowByItsOwnType();
+    void gridEditingSwitchedOffOnEntering();
+    void leavingTheCodeColumn_data();
+    void leavingTheCodeColumn();
+    void checkAgainstTheRegister_data();
+    void checkAgainstTheRegister();
+    void postWithoutCodeIsRefused();
+    void postedNewRowIsSavedAndReloaded();
+    void editedRowIsSavedWithI();
+    void postWithoutChangesOnlyReloads();
+    void failedSaveIsShownBeforeTheReload();
+    void deleteSendsTheDeletedRow_data();
+    void deleteSendsTheDeletedRow();
+    void failedDeleteIsNotReloaded();
+    void cancelReloads();
+
+private:
+    using Values = QHash<QString, QVariant>;
+    static QVariantList rowOf(const QList<ciap::FieldDef>& defs, const Values& values);
+    void loadCompetencia(const QString& situation);
+    QJsonValue assetsAnswer(const QList<Values>& assets) const;
+    void loadAssets(const QList<Values>& assets);
+    static Values asset(const QString& code, const QString& type = QStringLiteral("01"),
+                        const QVariant& instalment = 100.0, const QVariant& share = 25.0);
+    QStringList methods() const;
+
+    RecordingDialogService m_dialogs;
+    ScriptedServer m_server;
+    TfrmCIAP* m_form = nullptr;
+};
+
+namespace {
+
+const QDate March(2024, 3, 1);
+
+QJsonValue vdAnswer(const QList<QVariantList>& rows) {
+    return ScriptedServer::packet({{QStringLiteral("CDBEMATIVO"), ciap::FieldType::String, 10},
+                                   {QStringLiteral("NMBEMATIVO"), ciap::FieldType::String, 50},
+                                   {QStringLiteral("CDPATRIBEMATIVO"), ciap::FieldType::String, 30},
+                                   {QStringLiteral("VRPARCELACIAP"), ciap::FieldType::Float, 0},
+                                   {QStringLiteral("SITUACAO"), ciap::FieldType::Float, 0}},
+                                  rows);
+}
+
+} // namespace
+
+void tst_Assets::initTestCase() {
+    DialogService::setInstance(&m_dialogs);
+    QVERIFY(m_server.listen());
+    setWebServer(m_server.host(), m_server.port());
+    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
+    m_form->show();
+}
+
+void tst_Assets::cleanupTestCase() {
+    delete m_form;
+    DialogService::setInstance(nullptr);
+}
+
+void tst_Assets::init() {
+    // Cancelling a row left pending by the previous test reloads the list.
+    m_server.setDefault(QStringLiteral("getBensComp"), assetsAnswer({}));
+    m_form->dtsPadrao->SetDataSet(nullptr);
+    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
+    for (TClientDataSet* ds : {m_form->cdsCIAP, m_form->cdsBensComp}) {
+        if (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert)
+            ds->Cancel();
+        ds->Close();
+    }
+    m_form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_form->edtCdImposto->setText(QStringLiteral("01"));
+    m_server.clear();
+    m_dialogs.clear();
+    stBemDel.clear();
+    dtCopetDel = QDate();
+}
+
+QVariantList tst_Assets::rowOf(const QList<ciap::FieldDef>& defs, const Values& values) {
+    QVariantList row(defs.size());
+    for (int i = 0; i < defs.size(); ++i)
+        row[i] = values.value(defs.at(i).name);
+    return row;
+}
+
+// The selected competência: its tax differs from the header's, so that each call shows
+// which of the two it was given.
+void tst_Assets::loadCompetencia(const QString& situation) {
+    ciap::DataPacket packet;
+    packet.fields = m_form->cdsCIAP->FieldDefs();
+    packet.rows.append(rowOf(packet.fields, {{"CDEMPRESA", QStringLiteral("01")},
+                                             {"CDIMPOSTO", QStringLiteral("02")},
+                                             {"COMPETENCIA", QStringLiteral("03/2024")},
+                                             {"IDSITCOMPETCIAP", situation},
+                                             {"LOCATE", QStringLiteral("C0000000017")},
+                                             {"DTCOMPETECIAP", March},
+                                             {"ITEMEXISTE", 2.0},
+                                             {"CDINSCESTA", QStringLiteral("111")},
+                                             {"NRSEQCIAP", QStringLiteral("0000000017")}}));
+    m_form->cdsCIAP->SetData(packet);
+    m_form->pgcPadrao->SetActivePage(m_form->tshBensComp);
+    m_form->dtsPadrao->SetDataSet(m_form->cdsBensComp);
+}
+
+tst_Assets::Values tst_Assets::asset(const QString& code, const QString& type,
+                                     const QVariant& instalment, const QVariant& share) {
+    return {{"CDEMPRESA", QStringLiteral("01")},
+            {"CDBEMATIVO", code},
+            {"NMBEMATIVO", QStringLiteral("Bem ") + code.right(2)},
+            {"CDPATRIBEMATIVO", QStringLiteral("PAT-") + code.right(2)},
+            {"DTCOMPETECIAP", March},
+            {"VRCOEFICIAP", 0.25},
+            {"VRPARCELACIAP", instalment},
+            {"IDTPAPROPPISCOF", type},
+            {"VRAPROPARCCIAP", share}};
+}
+
+QJsonValue tst_Assets::assetsAnswer(const QList<Values>& assets) const {
+    QList<QVariantList> rows;
+    const QList<ciap::FieldDef> defs = m_form->cdsBensComp->FieldDefs();
+    for (const Values& a : assets)
+        rows.append(rowOf(defs, a));
+    return ScriptedServer::packet(defs, rows);
+}
+
+void tst_Assets::loadAssets(const QList<Values>& assets) {
+    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(assets));
+    m_form->AtualizaBensComp();
+    m_server.clear();
+}
+
+QStringList tst_Assets::methods() const {
+    QStringList out;
+    for (const ScriptedServer::Call& c : m_server.calls())
+        out.append(c.method);
+    return out;
+}
+
+void tst_Assets::loadAsksForTheSelectedCompetencia() {
+    loadCompetencia(QStringLiteral("P"));
+    m_server.enqueueResult(QStringLiteral("getBensComp"),
+                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    const int shown = busyIndicatorShownCount();
+    m_form->AtualizaBensComp();
+
+    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("getBensComp"));
+    QCOMPARE(calls.size(), 1);
+    // Month, header company, the competência's own tax and sequence number.
+    QCOMPARE(calls.first().params, (QJsonArray{"03/2024", "01", "02", "0000000017"}));
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
+    QCOMPARE(busyIndicatorShownCount(), shown + 1);
+    QVERIFY(!busyIndicatorActive());
+    // The load ends in the command state of the assets tab.
+    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    QVERIFY(m_form->sbtCarregar->isEnabled());
+}
+
+void tst_Assets::reloadKeepsTheCurrentAsset_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<int>("currentBefore"); // 1-based
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList three{"0000000001", "000000000A", "0000000003"};
+    QTest::newRow("still there") << three << 3 << three << "0000000003";
+    QTest::newRow("spelt in another case")
+        << three << 2 << QStringList{"0000000001", "000000000a", "0000000003"} << "000000000a";
+    QTest::newRow("gone: first row")
+        << three << 3 << QStringList{"0000000001", "0000000002"} << "0000000001";
+    QTest::newRow("no partial match") << QStringList{"000000001"} << 1
+                                      << QStringList{"0000000010", "000000001"} << "000000001";
+    QTest::newRow("empty list before") << QStringList{} << 0 << three << "0000000001";
+}
+
+void tst_Assets::reloadKeepsTheCurrentAsset() {
+    QFETCH(QStringList, before);
+    QFETCH(int, currentBefore);
+    QFETCH(QStringList, after);
+    QFETCH(QString, expected);
+
+    loadCompetencia(QStringLiteral("P"));
+    QList<Values> rows;
+    for (const QString& code : before)
+        rows.append(asset(code));
+    loadAssets(rows);
+    if (currentBefore > 0)
+        m_form->cdsBensComp->SetRecNo(currentBefore);
+    rows.clear();
+    for (const QString& code : after)
+        rows.append(asset(code));
+    loadAssets(rows);
+    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), expected);
+}
+
+void tst_Assets::failedLoadKeepsTheRows() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000002"))});
+    m_server.enqueueError(QStringLiteral("getBensComp"), -32000, QStringLiteral("Sem banco."));
+    m_form->sbtCarregar->setToolTip(QString());
+
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->AtualizaBensComp());
+    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Sem banco.")});
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
+    QVERIFY(!busyIndicatorActive());
+    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+}
+
+void tst_Assets::valueToAppropriate_data() {
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QVariant>("instalment");
+    QTest::addColumn<QVariant>("share");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("appropriated, 09: the instalment")
+        << "A"
+        << "09" << QVariant(1234.567) << QVariant(10.0) << "1234,57";
+    QTest::newRow("pending, 09: the share") << "P"
+                                            << "09" << QVariant(1234.567) << QVariant(10.0) << "10";
+    QTest::newRow("appropriated, 01: the share")
+        << "A"
+        << "01" << QVariant(50.0) << QVariant(12.5) << "12,5";
+    QTest::newRow("appropriated, 9: the share")
+        << "A"
+        << "9" << QVariant(50.0) << QVariant(12.5) << "12,5";
+    QTest::newRow("situation in lower case") << "a"
+                                             << "09" << QVariant(50.0) << QVariant(12.5) << "12,5";
+    QTest::newRow("rounded, no grouping")
+        << "P"
+        << "01" << QVariant(0.0) << QVariant(1234.567) << "1234,57";
+    QTest::newRow("half away from zero") << "P"
+                                         << "01" << QVariant(0.0) << QVariant(2.675) << "2,68";
+    QTest::newRow("no trailing zeros") << "P"
+                                       << "01" << QVariant(0.0) << QVariant(2.50) << "2,5";
+    QTest::newRow("null share shows 0") << "P"
+                                        << "01" << QVariant(3.0) << QVariant() << "0";
+    QTest::newRow("null instalment shows 0") << "A"
+                                             << "09" << QVariant() << QVariant(3.0) << "0";
+    QTest::newRow("negative") << "P"
+                              << "01" << QVariant(0.0) << QVariant(-0.005) << "-0,01";
+}
+
+void tst_Assets::valueToAppropriate() {
+    QFETCH(QString, situation);
+    QFETCH(QString, type);
+    QFETCH(QVariant, instalment);
+    QFETCH(QVariant, share);
+    QFETCH(QString, expected);
+
+    loadCompetencia(situation);
+    loadAssets({asset(QStringLiteral("0000000001"), type, instalment, share)});
+    QCOMPARE(m_form->cdsBensCompVRAPROPARCCIAP->DisplayText(), expected);
+    // The same text serves for editing.
+    QCOMPARE(m_form->cdsBensCompVRAPROPARCCIAP->Text(), expected);
+}
+
+// Every row is drawn with its own type, not with the current row's; and the neighbouring
+// instalment column keeps its display format.
+void tst_Assets::gridDrawsEachRowByItsOwnType() {
+    loadCompetencia(QStringLiteral("A"));
+    loadAssets({asset(QStringLiteral("0000000001"), QStringLiteral("01"), 1234.567, 7.0),
+                asset(QStringLiteral("0000000002"), QStringLiteral("09"), 1234.567, 7.0)});
+    QAbstractItemModel* model = m_form->dbgBensComp->model();
+    QCOMPARE(m_form->cdsBensComp->RecNo(), 1);
+    QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("7"));
+    QCOMPARE(model->index(1, 4).data().toString(), QStringLiteral("1234,57"));
+    QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("1.234,57"));
+    m_form->cdsBensComp->SetRecNo(2);
+    QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("7"));
+}
+
+void tst_Assets::gridEditingSwitchedOffOnEntering() {
+    TDBGrid* grid = m_form->dbgBensComp;
+    const TDBGrid::Options others =
+        TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete;
+    grid->SetOptions(others | TDBGrid::dgEditing);
+    m_form->dbgBensCompEnter(grid);
+    QCOMPARE(grid->GetOptions(), others);
+    grid->SetOption(TDBGrid::dgEditing, true);
+    m_form->dbgBensCompColEnter(grid);
+    QCOMPARE(grid->GetOptions(), others);
+    m_form->dbgBensCompEditButtonClick(grid);
+    QCOMPARE(m_server.callCount(), 0);
+}
+
+void tst_Assets::leavingTheCodeColumn_data() {
+    QTest::addColumn<QString>("state"); // browse, insert
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("checked");
+
+    QTest::newRow("browsing") << "browse" << 0 << "42" << false;
+    QTest::newRow("inserting, empty code") << "insert" << 0 << "" << false;
+    QTest::newRow("inserting, a code") << "insert" << 0 << "42" << true;
+    QTest::newRow("inserting, another column") << "insert" << 1 << "42" << false;
+}
+
+void tst_Assets::leavingTheCodeColumn() {
+    QFETCH(QString, state);
+    QFETCH(int, column);
+    QFETCH(QString, code);
+    QFETCH(bool, checked);
+
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000042"))});
+    m_server.setDefault(QStringLiteral("VdBemParcel"),
+                        vdAnswer({{"0000000042", "Torno", "PAT-42", 125.5, 2.0}}));
+    m_form->dbgBensComp->SetSelectedIndex(column);
+    if (state == QLatin1String("insert")) {
+        m_form->cdsBensComp->Insert();
+        m_form->cdsBensCompCDBEMATIVO->SetAsString(code);
+    }
+    m_form->dbgBensCompColExit(m_form->dbgBensComp);
+    QCOMPARE(m_server.callsTo(QStringLiteral("VdBemParcel")).size(), checked ? 1 : 0);
+    QVERIFY(m_dialogs.entries.isEmpty());
+}
+
+void tst_Assets::checkAgainstTheRegister_data() {
+    QTest::addColumn<QJsonValue>("answer"); // null: a server error
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("row"); // code, name, patrimony, instalment as text
+
+    QTest::newRow("no instalment") << vdAnswer({})
+                                   << "Bem não possui parcela na competência "
+                                      "informada."
+                                   << QStringList{"0000000042", "", "", ""};
+    QTest::newRow("already in the month")
+        << vdAnswer({{"0000000042", "Torno", "PAT-42", 125.5, 1.0}})
+        << "Bem já cadastrado para Empresa, Imposto e Competência informados. "
+        << QStringList{"0000000042", "", "", ""};
+    QTest::newRow("found: four fields copied")
+        << vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}) << ""
+        << QStringList{"0000000042", "Torno CNC", "PAT-0042", "125,5"};
+    QTest::newRow("neither: nothing copied, no error")
+        << vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 0.0}}) << ""
+        << QStringList{"0000000042", "", "", ""};
+    QTest::newRow("server error") << QJsonValue() << "Imposto não cadastrado."
+                                  << QStringList{"0000000042", "", "", ""};
+}
+
+void tst_Assets::checkAgainstTheRegister() {
+    QFETCH(QJsonValue, answer);
+    QFETCH(QString, error);
+    QFETCH(QStringList, row);
+
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001"))});
+    if (answer.isNull())
+        m_server.enqueueError(QStringLiteral("VdBemParcel"), -32000, error);
+    else
+        m_server.enqueueResult(QStringLiteral("VdBemParcel"), answer);
+    m_form->dbgBensComp->SetSelectedIndex(2);
+    m_form->cdsBensComp->Insert();
+    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral(" 42"));
+
+    if (error.isEmpty()) {
+        m_form->VD_BEMPARCELADO(false);
+        QVERIFY(m_dialogs.entries.isEmpty());
+    } else {
+        QVERIFY_THROWS_EXCEPTION(EAbort, m_form->VD_BEMPARCELADO(false));
+        QCOMPARE(m_dialogs.errors(), QStringList{error});
+        QCOMPARE(m_form->dbgBensComp->SelectedField(), m_form->cdsBensCompCDBEMATIVO);
+    }
+    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("VdBemParcel"));
+    QCOMPARE(calls.size(), 1);
+    // Header company and tax, the competência's month, the adjusted code, its registration.
+    QCOMPARE(calls.first().params, (QJsonArray{"01", "01", "03/2024", "0000000042", "111"}));
+    QCOMPARE((QStringList{m_form->cdsBensCompCDBEMATIVO->AsString(),
+                          m_form->cdsBensCompNMBEMATIVO->AsString(),
+                          m_form->cdsBensCompCDPATRIBEMATIVO->AsString(),
+                          m_form->cdsBensCompVRPARCELACIAP->AsString()}),
+             row);
+}
+
+void tst_Assets::postWithoutCodeIsRefused() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({});
+    m_form->cdsBensComp->Insert();
+    // Leaving the empty code column says nothing; posting does.
+    m_form->dbgBensComp->SetSelectedIndex(0);
+    m_form->dbgBensCompColExit(m_form->dbgBensComp);
+    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Post());
+    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Bem deve ser informado.")});
+    QCOMPARE(m_form->cdsBensComp->State(), DataSetState::Insert);
+    QCOMPARE(m_server.callCount(), 0);
+}
+
+void tst_Assets::postedNewRowIsSavedAndReloaded() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001"))});
+    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
+                           vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
+    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_server.enqueueResult(
+        QStringLiteral("getBensComp"),
+        assetsAnswer({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000042"))}));
+    m_form->cdsBensComp->Insert();
+    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
+    m_form->cdsBensComp->Post();
+
+    QCOMPARE(methods(), (QStringList{"VdBemParcel", "GravaInfBensCiap", "getBensComp"}));
+    QCOMPARE(m_server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
+             (QJsonArray{"01", "0000000042", "01", "2024-03-01", "I", "111", "0000000017"}));
+    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(!busyIndicatorActive());
+    // The reload put the cursor back on the new asset.
+    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000042"));
+    QCOMPARE(m_form->cdsBensComp->ChangeCount(), 0);
+}
+
+// An edited row keeps its own company and date, and is saved with "I" like a new one.
+void tst_Assets::editedRowIsSavedWithI() {
+    loadCompetencia(QStringLiteral("P"));
+    Values old = asset(QStringLiteral("0000000042"));
+    old.insert(QStringLiteral("DTCOMPETECIAP"), QDate(2024, 2, 1));
+    old.insert(QStringLiteral("CDEMPRESA"), QStringLiteral("07"));
+    loadAssets({old});
+    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
+                           vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 2.0}}));
+    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer({old}));
+    m_form->cdsBensComp->Edit();
+    m_form->cdsBensCompNMBEMATIVO->SetAsString(QStringLiteral("Outro nome"));
+    m_form->cdsBensComp->Post();
+
+    const QList<ScriptedServer::Call> saves = m_server.callsTo(QStringLiteral("GravaInfBensCiap"));
+    QCOMPARE(saves.size(), 1);
+    QCOMPARE(saves.first().params,
+             (QJsonArray{"01", "0000000042", "01", "2024-02-01", "I", "111", "0000000017"}));
+}
+
+void tst_Assets::postWithoutChangesOnlyReloads() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000042"))});
+    // Neither "already there" nor "found": nothing is copied, so nothing changes.
+    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
+                           vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 0.0}}));
+    m_server.enqueueResult(QStringLiteral("getBensComp"),
+                           assetsAnswer({asset(QStringLiteral("0000000042"))}));
+    m_form->cdsBensComp->Edit();
+    m_form->cdsBensComp->Post();
+    QCOMPARE(methods(), (QStringList{"VdBemParcel", "getBensComp"}));
+}
+
+// The server refuses the save: the user reads its reason before the list is reloaded (and the
+// unsaved row disappears), and the post is not reported as a success.
+void tst_Assets::failedSaveIsShownBeforeTheReload() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001"))});
+    const QString refusal = QStringLiteral("Competência não encontrada. Recarregue a lista e "
+                                           "tente novamente.");
+    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
+                           vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
+    m_server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
+    m_server.enqueueResult(QStringLiteral("getBensComp"),
+                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    QStringList shownAtReload;
+    m_server.onCall = [&](const ScriptedServer::Call& call) {
+        if (call.method == QLatin1String("getBensComp"))
+            shownAtReload = m_dialogs.errors();
+    };
+    m_form->cdsBensComp->Insert();
+    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Post());
+    m_server.onCall = nullptr;
+
+    QCOMPARE(methods(), (QStringList{"VdBemParcel", "GravaInfBensCiap", "getBensComp"}));
+    QCOMPARE(shownAtReload, QStringList{refusal});
+    QCOMPARE(m_dialogs.errors(), QStringList{refusal});
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
+    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000001"));
+    QCOMPARE(m_form->cdsBensComp->State(), DataSetState::Browse);
+    QVERIFY(!busyIndicatorActive());
+}
+
+void tst_Assets::deleteSendsTheDeletedRow_data() {
+    QTest::addColumn<int>("deleted"); // 1-based
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("currentAfter");
+
+    QTest::newRow("middle row, the next becomes current") << 2 << "0000000002"
+                                                          << "2024-02-01"
+                                                          << "0000000003";
+    QTest::newRow("last row, the previous becomes current") << 3 << "0000000003"
+                                                            << "2024-03-01"
+                                                            << "0000000002";
+}
+
+void tst_Assets::deleteSendsTheDeletedRow() {
+    QFETCH(int, deleted);
+    QFETCH(QString, code);
+    QFETCH(QString, date);
+    QFETCH(QString, currentAfter);
+
+    loadCompetencia(QStringLiteral("P"));
+    QList<Values> rows;
+    for (int i = 1; i <= 3; ++i) {
+        Values a = asset(QStringLiteral("000000000%1").arg(i));
+        a.insert(QStringLiteral("DTCOMPETECIAP"), QDate(2024, i, 1));
+        rows.append(a);
+    }
+    loadAssets(rows);
+    m_form->cdsBensComp->SetRecNo(deleted);
+    QList<Values> remaining = rows;
+    remaining.removeAt(deleted - 1);
+    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(remaining));
+    QString currentAtSave;
+    m_server.onCall = [&](const ScriptedServer::Call& call) {
+        if (call.method == QLatin1String("GravaInfBensCiap"))
+            currentAtSave = m_form->cdsBensCompCDBEMATIVO->AsString();
+    };
+    m_form->cdsBensComp->Delete();
+    m_server.onCall = nullptr;
+
+    QCOMPARE(currentAtSave, currentAfter);
+    QCOMPARE(stBemDel, code);
+    QCOMPARE(dtCopetDel, QDate::fromString(date, Qt::ISODate));
+    QCOMPARE(methods(), (QStringList{"GravaInfBensCiap", "getBensComp"}));
+    QCOMPARE(m_server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
+             (QJsonArray{"01", code, "01", date, "D", "111", "0000000017"}));
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
+    QVERIFY(!busyIndicatorActive());
+}
+
+void tst_Assets::failedDeleteIsNotReloaded() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000002"))});
+    const QString refusal = QStringLiteral("A competência está apropriada e não pode ser "
+                                           "alterada.");
+    m_server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Delete());
+    QCOMPARE(methods(), QStringList{"GravaInfBensCiap"});
+    QCOMPARE(m_dialogs.errors(), QStringList{refusal});
+    QVERIFY(!busyIndicatorActive());
+}
+
+void tst_Assets::cancelReloads() {
+    loadCompetencia(QStringLiteral("P"));
+    loadAssets({asset(QStringLiteral("0000000001"))});
+    m_server.enqueueResult(QStringLiteral("getBensComp"),
+                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    m_form->cdsBensComp->Insert();
+    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("7"));
+    m_form->cdsBensComp->Cancel();
+    QCOMPARE(methods(), QStringList{"getBensComp"});
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
+}
+
+QTEST_MAIN(tst_Assets)
+#include "tst_assets.moc"
