@@ -58,6 +58,16 @@ void TDBGrid::SetDataSource(TDataSource* source) {
         columns.append({c.fieldName, QString(), 0});
     m_model->setColumns(columns);
     m_model->setEditingEnabled(HasOption(dgEditing));
+    // While rows come and go the view moves its current cell by itself (before the data set
+    // has finished the change); that is not the user picking a row and must not move the
+    // cursor, which would post the very row being cancelled or deleted. Connected before
+    // setModel so that these run before the view's own handling.
+    const auto rowsChanging = [this] { m_rowsChanging = true; };
+    const auto rowsChanged = [this] { m_rowsChanging = false; };
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, rowsChanging);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, rowsChanging);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
     setModel(m_model);
     delete old;
     // The view resets its sections with the model: widths, hidden columns and the current
@@ -284,7 +294,7 @@ void TDBGrid::changeColumn(int from, int to, const QModelIndex& revertTo) {
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     verticalHeader()->viewport()->update();
-    if (m_syncing || !current.isValid())
+    if (m_syncing || m_rowsChanging || !current.isValid())
         return;
     const int newColumn = current.column();
     if (newColumn != m_selectedColumn) {

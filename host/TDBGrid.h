@@ -111,6 +111,7 @@ private:
     Options m_options;
     int m_selectedColumn = 0;
     bool m_syncing = false;
+    bool m_rowsChanging = false; // the model is between announcing and making a row change
     bool m_inColExit = false;
     bool m_focusWithin = false;
     bool m_applying = false;
