@@ -207,7 +207,18 @@ void TfrmCIAP::panEmpresaExit(QObject*) {
     VD_IMPOSTO(true);
     VD_PERIODO();
     dtsPadrao->SetDataSet(cdsCIAP);
-    AtualizaCIAP();
+    try {
+        AtualizaCIAP();
+    } catch (...) {
+        // A list that could not even be opened would stay linked but closed, with every
+        // command and the filter itself switched off: nothing left to correct or retry with.
+        // Back to editing the filter instead.
+        if (!cdsCIAP->Active()) {
+            dtsPadrao->SetDataSet(nullptr);
+            SetChildEnabled(panEmpresa, true);
+        }
+        throw;
+    }
 
     const QVariant answer =
         callServer(QStringLiteral("getVerificaImposto"), {edtCdImposto->text()});
