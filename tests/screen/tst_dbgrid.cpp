@@ -32,6 +32,7 @@ private Q_SLOTS:
     void leavingRowPostsIt();
     void refusedPostKeepsRow();
     void escapeCancels();
+    void rowsGoingAwayDoNotPost();
     void insertKey_data();
     void insertKey();
     void typingThroughTheEditMask();
@@ -159,6 +160,25 @@ void tst_DBGrid::escapeCancels() {
     QTest::keyClick(m_grid, Qt::Key_Escape);
     QCOMPARE(m_ds->State(), DataSetState::Browse);
     QCOMPARE(m_ds->FieldByName(QStringLiteral("NOME"))->AsString(), QStringLiteral("um"));
+}
+
+void tst_DBGrid::rowsGoingAwayDoNotPost() {
+    int posts = 0;
+    m_ds->BeforePost = [&](TClientDataSet&) { ++posts; };
+    m_grid->setCurrentIndex(m_grid->model()->index(1, 2));
+    m_ds->Insert();
+    m_ds->FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("digitado"));
+    QTest::keyClick(m_grid, Qt::Key_Escape);
+    QCOMPARE(m_ds->State(), DataSetState::Browse);
+    QCOMPARE(m_ds->RecordCount(), 3);
+    QCOMPARE(m_grid->model()->rowCount(), 3);
+    QCOMPARE(m_grid->currentIndex().row(), m_ds->currentRow());
+    m_ds->Last();
+    m_ds->Delete();
+    QCOMPARE(m_grid->model()->rowCount(), 2);
+    QCOMPARE(m_grid->currentIndex().row(), m_ds->currentRow());
+    QCOMPARE(posts, 0);
+    QVERIFY(m_dialogs.entries.isEmpty());
 }
 
 void tst_DBGrid::insertKey_data() {
