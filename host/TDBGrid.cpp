@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QStyle>
 
 TDBGrid::TDBGrid(QWidget* parent)
@@ -371,9 +372,22 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+namespace {
+
+// The form a widget belongs to: its MDI sub-window, or its window.
+const QWidget* formOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w))
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
 void TDBGrid::focusChanged(QWidget*, QWidget* now) {
-    // Only moves inside this window count; a dialog taking the focus leaves the grid entered.
-    if (!now || now->window() != window())
+    // Only moves inside this form count; a dialog or another form taking the focus leaves
+    // the grid entered.
+    if (!now || formOf(now) != formOf(this))
         return;
     const bool within = now == this || isAncestorOf(now);
     if (within == m_focusWithin)
