@@ -1,70 +1,64 @@
 #include "RpcServer.h"
 
-#include "ClientConnection.h"
-#include "Dispatcher.h"
+#include "ConnectionThread.h"
+#include "JsonRpc.h"
 #include "ServerLog.h"
-#include "WorkerPool.h"
+#include "ServerMessages.h"
 
 #include <QTcpSocket>
 
 namespace ciap::server {
 
-RpcServer::RpcServer(const Dispatcher& dispatcher, WorkerPool& pool, qsizetype maxFrame,
-                     QObject* parent)
-    : QObject(parent)
+RpcServer::RpcServer(const DatabaseConfig& config, const Dispatcher& dispatcher, qsizetype maxFrame,
+                     int maxConnections, QObject* parent)
+    : QTcpServer(parent)
+    , m_config(config)
     , m_dispatcher(dispatcher)
-    , m_pool(pool)
-    , m_maxFrame(maxFrame) {
-    connect(&m_server, &QTcpServer::newConnection, this, &RpcServer::acceptPending);
-}
+    , m_maxFrame(maxFrame)
+    , m_maxConnections(maxConnections) {}
 
 RpcServer::~RpcServer() {
-    close();
+    shutdown();
 }
 
-bool RpcServer::listen(const QHostAddress& address, quint16 port) {
-    return m_server.listen(address, port);
-}
-
-void RpcServer::close() {
-    m_server.close();
-    const auto connections = m_connections;
-    m_connections.clear();
-    for (ClientConnection* c : connections) {
-        c->close();
-        delete c;
+void RpcServer::incomingConnection(qintptr descriptor) {
+    if (m_threads.size() >= m_maxConnections) {
+        refuse(descriptor);
+        return;
     }
-}
-
-void RpcServer::acceptPending() {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-        const quint64 id = m_nextId++;
-        auto* c = new ClientConnection(id, socket, m_maxFrame, this);
-        m_connections.insert(id, c);
-        connect(c, &ClientConnection::frameReady, this, &RpcServer::submit);
-        connect(c, &ClientConnection::closed, this, &RpcServer::forget);
-        qCDebug(lcNet, "connection %llu opened", id);
-    }
-}
-
-void RpcServer::submit(quint64 id, const QByteArray& frame) {
-    m_pool.submit([this, id, frame](Session& session) {
-        QByteArray reply = m_dispatcher.handleFrame(frame, session);
-        QMetaObject::invokeMethod(
-            this, [this, id, reply = std::move(reply)] { deliver(id, reply); },
-            Qt::QueuedConnection);
+    const quint64 id = m_nextId++;
+    auto* thread = new ConnectionThread(id, descriptor, m_config, m_dispatcher, m_maxFrame, this);
+    m_threads.insert(id, thread);
+    connect(thread, &QThread::finished, this, [this, id] {
+        if (ConnectionThread* t = m_threads.take(id))
+            t->deleteLater();
     });
+    thread->start();
 }
 
-void RpcServer::deliver(quint64 id, const QByteArray& reply) {
-    if (ClientConnection* c = m_connections.value(id, nullptr))
-        c->deliver(reply);
+void RpcServer::refuse(qintptr descriptor) {
+    qCWarning(lcNet, "connection limit of %d reached: a new connection was refused",
+              m_maxConnections);
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        delete socket;
+        return;
+    }
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    socket->write(encodeError(QJsonValue(QJsonValue::Null), RpcCode::ServerError,
+                              ServerMessages::tooManyConnections()));
+    socket->disconnectFromHost();
 }
 
-void RpcServer::forget(quint64 id) {
-    if (ClientConnection* c = m_connections.take(id)) {
-        qCDebug(lcNet, "connection %llu closed", id);
-        c->deleteLater();
+void RpcServer::shutdown() {
+    close();
+    const auto threads = m_threads;
+    m_threads.clear();
+    for (ConnectionThread* t : threads)
+        t->quit();
+    for (ConnectionThread* t : threads) {
+        t->wait();
+        delete t;
     }
 }
 

@@ -2,43 +2,39 @@
 
 #include <QHash>
 #include <QHostAddress>
-#include <QObject>
 #include <QTcpServer>
 
 namespace ciap::server {
 
-class ClientConnection;
+class ConnectionThread;
+class DatabaseConfig;
 class Dispatcher;
-class WorkerPool;
 
-// Accepts connections and carries frames between the sockets (this thread) and the worker
-// pool. Replies come back through queued calls to this object, which outlives the pool's
-// jobs, and are dropped when their client has gone.
-class RpcServer final : public QObject {
+// Accepts connections and gives each its own thread (ConnectionThread). Past the connection
+// limit a newcomer is answered with an error and closed, so that a flood of sockets cannot
+// exhaust threads or database connections.
+class RpcServer final : public QTcpServer {
     Q_OBJECT
 public:
-    RpcServer(const Dispatcher& dispatcher, WorkerPool& pool, qsizetype maxFrame,
-              QObject* parent = nullptr);
+    RpcServer(const DatabaseConfig& config, const Dispatcher& dispatcher, qsizetype maxFrame,
+              int maxConnections, QObject* parent = nullptr);
     ~RpcServer() override;
 
-    bool listen(const QHostAddress& address, quint16 port);
-    QString errorString() const { return m_server.errorString(); }
-    QHostAddress address() const { return m_server.serverAddress(); }
-    quint16 port() const { return m_server.serverPort(); }
-    void close(); // stops accepting and drops every client
-    int connectionCount() const { return int(m_connections.size()); }
+    // Stops accepting, ends every connection (a call in progress finishes first) and waits.
+    void shutdown();
+    int connectionCount() const { return int(m_threads.size()); }
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
 
 private:
-    void acceptPending();
-    void submit(quint64 id, const QByteArray& frame);
-    void deliver(quint64 id, const QByteArray& reply);
-    void forget(quint64 id);
+    void refuse(qintptr descriptor);
 
+    const DatabaseConfig& m_config;
     const Dispatcher& m_dispatcher;
-    WorkerPool& m_pool;
     qsizetype m_maxFrame;
-    QTcpServer m_server;
-    QHash<quint64, ClientConnection*> m_connections;
+    int m_maxConnections;
+    QHash<quint64, ConnectionThread*> m_threads;
     quint64 m_nextId = 1;
 };
 

@@ -78,6 +78,10 @@ public:
     static QString unauthorized() {
         return QStringLiteral("Acesso negado: token do servidor ausente ou incorreto.");
     }
+    static QString tooManyConnections() {
+        return QStringLiteral(
+            "O servidor atingiu o limite de conexões. Tente novamente em instantes.");
+    }
     static QString frameTooLarge(qint64 limitMiB) {
         return QStringLiteral("Mensagem maior que o limite de %1 MiB; conexão encerrada.")
             .arg(limitMiB);

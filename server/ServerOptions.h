@@ -18,7 +18,7 @@ struct ServerOptions {
     quint16 port = DefaultPort;
     bool demo = false;
     QString token;
-    int threads = 8;
+    int maxConnections = 256;
     qint64 maxFrameMiB = 64;
 
     // nullopt with the reason in error (usage or a refusal such as a non-loopback address

@@ -7,7 +7,6 @@
 #include "Session.h"
 #include "SignalWatcher.h"
 #include "StorageError.h"
-#include "WorkerPool.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -53,9 +52,9 @@ int main(int argc, char* argv[]) {
     if (const int rc = prepareDatabase(*config, options->demo))
         return rc;
 
-    WorkerPool pool(*config, options->threads);
     const Dispatcher dispatcher(options->token);
-    RpcServer server(dispatcher, pool, options->maxFrameMiB * 1024 * 1024);
+    RpcServer server(*config, dispatcher, options->maxFrameMiB * 1024 * 1024,
+                     options->maxConnections);
     if (!server.listen(options->host, options->port)) {
         std::fprintf(stderr, "ciap-server: cannot listen on %s:%u: %s\n",
                      qPrintable(options->hostText), unsigned(options->port),
@@ -67,12 +66,11 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "ciap-server: serving %s on %s\n", qPrintable(config->describe()),
                  qPrintable(options->hostText));
     std::fprintf(stdout, "listening on %s:%u\n", qPrintable(options->hostText),
-                 unsigned(server.port()));
+                 unsigned(server.serverPort()));
     std::fflush(stdout);
 
     const int rc = app.exec();
-    server.close();
-    pool.stop();
+    server.shutdown();
     std::fprintf(stderr, "ciap-server: stopped\n");
     return rc;
 }

@@ -207,6 +207,30 @@ private Q_SLOTS:
         QVERIFY(guarded.stop());
     }
 
+    void connectionLimit() {
+        ServerProcess limited;
+        QVERIFY2(limited.start(m_fx.db.location(),
+                               {QStringLiteral("--max-connections"), QStringLiteral("2")}),
+                 qPrintable(limited.error()));
+        auto first = std::make_unique<RpcTestClient>();
+        RpcTestClient second;
+        for (RpcTestClient* c : {first.get(), &second}) {
+            QVERIFY(c->connectTo(limited.host(), limited.port()));
+            QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+                     QJsonArray{"01"});
+        }
+        RpcTestClient third;
+        QVERIFY(third.connectTo(limited.host(), limited.port()));
+        QCOMPARE(third.errorCode(third.readReply(5000)), -32000);
+        first.reset(); // a place becomes free once a client leaves
+        QTest::qWait(200);
+        RpcTestClient fourth;
+        QVERIFY(fourth.connectTo(limited.host(), limited.port()));
+        QCOMPARE(fourth.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+                 QJsonArray{"01"});
+        QVERIFY(limited.stop());
+    }
+
     // A client that stalls mid-frame, or asks and never reads, holds no one else up.
     void slowClientsDoNotBlockOthers() {
         m_fx.db.addManyAssets(20000);
