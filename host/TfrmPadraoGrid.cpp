@@ -329,8 +329,16 @@ void TfrmPadraoGrid::sbtExcluirClick(QObject*) {
 void TfrmPadraoGrid::sbtAuxiliarClick(QObject*) {}
 
 void TfrmPadraoGrid::sbtGravarClick(QObject*) {
-    if (TClientDataSet* ds = dtsPadrao->DataSet())
-        ds->Post();
+    TClientDataSet* ds = dtsPadrao->DataSet();
+    if (!ds)
+        return;
+    // The toolbar button takes no focus: what is still being typed into a cell belongs to the
+    // row being saved. An entry its field refuses was reported there and stops the save.
+    for (TDBGrid* grid : findChildren<TDBGrid*>()) {
+        if (grid->DataSource() && grid->DataSource()->DataSet() == ds && !grid->commitOpenEditor())
+            return;
+    }
+    ds->Post();
 }
 
 void TfrmPadraoGrid::sbtDesfazerClick(QObject*) {
