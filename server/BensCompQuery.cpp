@@ -55,6 +55,16 @@ void writeTextColumn(PacketWriter& w, sqlite3_stmt* stmt, int column) {
 
 QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, const QString& tax,
                                     qint64 sequence, const Month& month) {
+    qsizetype expectedRows = 0;
+    {
+        SqlStatement count(session,
+                           QStringLiteral("SELECT NRQTDBENS FROM CIAPCOMPET WHERE CDEMPRESA = ?"
+                                          " AND CDIMPOSTO = ? AND NRSEQCIAP = ?"),
+                           "asset count");
+        count.bind(company).bind(tax).bind(sequence).exec();
+        if (count.next())
+            expectedRows = count.integer(0);
+    }
     sqlite3* db = session.sqliteHandle();
     StatementHolder h;
     const QByteArray text = sql().toUtf8();
@@ -67,7 +77,8 @@ QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, co
     sqlite3_bind_int64(h.stmt, 3, sequence);
     bindText(h.stmt, 4, month.firstDay().toString(Qt::ISODate));
 
-    PacketWriter w(Packets::bensComp());
+    // About 120 bytes a row; the count is known from the competência.
+    PacketWriter w(Packets::bensComp(), expectedRows * 128);
     int rc;
     while ((rc = sqlite3_step(h.stmt)) == SQLITE_ROW) {
         w.beginRow();

@@ -1,108 +1,144 @@
 #include "PacketWriter.h"
 
+#include "JsonWriter.h"
+
+#include <charconv>
+#include <cmath>
+
 namespace ciap::server {
 
-PacketWriter::PacketWriter(const QList<FieldDef>& fields, qsizetype bytesHint)
-    : m_writer(m_out) {
-    m_out.reserve(bytesHint + 256);
-    m_writer.raw("{\"fields\":[");
+PacketWriter::PacketWriter(const QList<FieldDef>& fields, qsizetype bytesHint) {
+    QByteArray header;
+    JsonWriter w(header);
+    w.raw("{\"fields\":[");
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const FieldDef& f = fields.at(i);
         if (i > 0)
-            m_writer.raw(',');
-        m_writer.raw("{\"name\":");
-        m_writer.string(f.name);
-        m_writer.raw(",\"type\":");
-        m_writer.string(fieldTypeName(f.type));
+            w.raw(',');
+        w.raw("{\"name\":");
+        w.string(f.name);
+        w.raw(",\"type\":");
+        w.string(fieldTypeName(f.type));
         if (f.type == FieldType::String) {
-            m_writer.raw(",\"size\":");
-            m_writer.raw(QByteArray::number(f.size));
+            w.raw(",\"size\":");
+            w.raw(QByteArray::number(f.size));
         }
-        m_writer.raw('}');
+        w.raw('}');
     }
-    m_writer.raw("],\"rows\":[");
+    w.raw("],\"rows\":[");
+    ensure(header.size() + bytesHint + 64);
+    put(header.constData(), header.size());
+}
+
+void PacketWriter::grow(qsizetype more) {
+    m_capacity = std::max(m_capacity * 2, m_size + more + 4096);
+    m_out.resize(m_capacity); // new bytes are not initialised: only m_size of them count
+    m_data = m_out.data();
 }
 
 void PacketWriter::beginRow() {
     if (!m_firstRow)
-        m_writer.raw(',');
+        put(',');
     m_firstRow = false;
     m_firstCell = true;
-    m_writer.raw('[');
+    put('[');
 }
 
 void PacketWriter::separator() {
     if (!m_firstCell)
-        m_writer.raw(',');
+        put(',');
     m_firstCell = false;
 }
 
 void PacketWriter::text(QStringView value) {
-    separator();
-    m_writer.string(value);
+    const QByteArray utf8 = value.toUtf8();
+    textUtf8(utf8.constData(), utf8.size());
 }
 
 void PacketWriter::textUtf8(const char* data, qsizetype size) {
     separator();
     static constexpr char hex[] = "0123456789abcdef";
-    m_out.append('"');
+    ensure(size + 2);
+    m_data[m_size++] = '"';
     qsizetype plain = 0; // start of the run of bytes that need no escape
     for (qsizetype i = 0; i < size; ++i) {
         const auto c = static_cast<unsigned char>(data[i]);
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;
-        m_out.append(data + plain, i - plain);
+        put(data + plain, i - plain);
         plain = i + 1;
         switch (c) {
         case '"':
-            m_out.append("\\\"", 2);
+            put("\\\"", 2);
             break;
         case '\\':
-            m_out.append("\\\\", 2);
+            put("\\\\", 2);
             break;
         case '\n':
-            m_out.append("\\n", 2);
+            put("\\n", 2);
             break;
         case '\r':
-            m_out.append("\\r", 2);
+            put("\\r", 2);
             break;
         case '\t':
-            m_out.append("\\t", 2);
+            put("\\t", 2);
             break;
         default: {
             const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
-            m_out.append(esc, 6);
+            put(esc, 6);
         }
         }
     }
-    m_out.append(data + plain, size - plain);
-    m_out.append('"');
+    put(data + plain, size - plain);
+    put('"');
 }
 
 void PacketWriter::number(double value) {
     separator();
-    m_writer.number(value);
+    if (!std::isfinite(value)) {
+        put("null", 4);
+        return;
+    }
+    ensure(32);
+    // Shortest text that reads back to the same double.
+    const auto r = std::to_chars(m_data + m_size, m_data + m_size + 32, value);
+    m_size = r.ptr - m_data;
 }
 
 void PacketWriter::date(const QDate& value) {
     separator();
-    if (value.isValid())
-        m_writer.date(value);
-    else
-        m_writer.raw("null");
+    if (!value.isValid() || value.year() < 0 || value.year() > 9999) {
+        put("null", 4);
+        return;
+    }
+    const int y = value.year();
+    const int m = value.month();
+    const int d = value.day();
+    const char text[12] = {'"',
+                           char('0' + y / 1000),
+                           char('0' + y / 100 % 10),
+                           char('0' + y / 10 % 10),
+                           char('0' + y % 10),
+                           '-',
+                           char('0' + m / 10),
+                           char('0' + m % 10),
+                           '-',
+                           char('0' + d / 10),
+                           char('0' + d % 10),
+                           '"'};
+    put(text, 12);
 }
 
 void PacketWriter::null() {
     separator();
-    m_writer.raw("null");
-}
-
-void PacketWriter::endRow() {
-    m_writer.raw(']');
+    put("null", 4);
 }
 
 QByteArray PacketWriter::finish() {
-    m_writer.raw("]}");
+    put("]}", 2);
+    m_out.resize(m_size);
+    m_data = nullptr;
+    m_capacity = 0;
     return std::move(m_out);
 }
 
