@@ -2,6 +2,7 @@
 
 #include "HostErrors.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QTabBar>
 
@@ -16,6 +17,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
+        static_cast<TPageControl*>(parentWidget())->takeFocusFromActivePage();
         ++m_userAction;
         QTabBar::mousePressEvent(event);
         --m_userAction;
@@ -27,6 +29,7 @@ protected:
     }
 #if QT_CONFIG(wheelevent)
     void wheelEvent(QWheelEvent* event) override {
+        static_cast<TPageControl*>(parentWidget())->takeFocusFromActivePage();
         ++m_userAction;
         QTabBar::wheelEvent(event);
         --m_userAction;
@@ -46,10 +49,14 @@ TPageControl::TPageControl(QWidget* parent)
 }
 
 void TPageControl::SetActivePage(QWidget* sheet) {
+    if (sheet != currentWidget())
+        takeFocusFromActivePage();
     setCurrentWidget(sheet);
 }
 
 void TPageControl::SelectPage(QWidget* sheet) {
+    if (sheet != currentWidget())
+        takeFocusFromActivePage();
     ++m_userAction;
     setCurrentWidget(sheet);
     --m_userAction;
@@ -66,7 +73,19 @@ bool TPageControl::SheetEnabled(QWidget* sheet) const {
     return index >= 0 && isTabEnabled(index);
 }
 
+void TPageControl::takeFocusFromActivePage() {
+    QWidget* page = currentWidget();
+    QWidget* focus = QApplication::focusWidget();
+    if (page && focus && page->isAncestorOf(focus))
+        tabBar()->setFocus(Qt::OtherFocusReason);
+}
+
 void TPageControl::keyPressEvent(QKeyEvent* event) {
+    const bool pageKey = (event->modifiers() & Qt::ControlModifier) &&
+                         (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab ||
+                          event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown);
+    if (pageKey)
+        takeFocusFromActivePage();
     ++m_userAction;
     QTabWidget::keyPressEvent(event);
     --m_userAction;

@@ -21,6 +21,11 @@ public:
 
     std::function<void(QObject* sender)> OnChange;
 
+    // Hiding a page that holds the focus would send the focus to the next control in the
+    // form's tab order, wherever that is (another panel, whose enter handler then runs). As on
+    // the platform, the page control takes the focus itself before its page changes.
+    void takeFocusFromActivePage();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
