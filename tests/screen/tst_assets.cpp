@@ -199,8 +199,8 @@ void tst_Assets::reloadKeepsTheCurrentAsset_data() {
         << three << 2 << QStringList{"0000000001", "000000000a", "0000000003"} << "000000000a";
     QTest::newRow("gone: first row")
         << three << 3 << QStringList{"0000000001", "0000000002"} << "0000000001";
-    QTest::newRow("no partial match") << QStringList{"000000001"} << 1
-                                      << QStringList{"0000000010", "000000001"} << "000000001";
+    QTest::newRow("no partial match")
+        << QStringList{"000000001"} << 1 << QStringList{"0000000010", "000000001"} << "000000001";
     QTest::newRow("empty list before") << QStringList{} << 0 << three << "0000000001";
 }
 
