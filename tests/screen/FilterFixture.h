@@ -1,0 +1,49 @@
+#pragma once
+
+#include "DialogService.h"
+#include "ScriptedServer.h"
+
+#include <QDate>
+#include <QJsonValue>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class TfrmCIAP;
+
+// The screen with its filter header as the filter tests need it: the host's registers on a
+// temporary SQLite database (EMPRESA 01 and 02, IMPOSTO 01 and 02), the recording dialogs, a
+// scripted server and the screen shown in an active window, so that focus moves run the
+// panel's and the fields' enter and exit handlers.
+struct FilterFixture final {
+    static inline const QDate Jan = QDate(2024, 1, 1);
+    static inline const QDate Mar = QDate(2024, 3, 1);
+
+    // False with the reason in error.
+    bool start();
+    void stop();
+    // Before each test: filter emptied, the list unbound, the focus in the company code, the
+    // server answering with the defaults, no message recorded.
+    bool reset();
+    // Two competências, kind "01", no registration.
+    void defaultAnswers();
+
+    void fillFilter(const QString& company, const QString& tax, const QDate& start,
+                    const QDate& end, const QString& registration = {});
+    void enterPanel();
+    // Focus to the list, outside the panel: the panel's exit commits the filter.
+    void leavePanel();
+    // Company and tax "01", January to March, committed; true when the list is loaded.
+    bool commit();
+    QList<bool> visibleColumns() const;
+    bool sql(const QString& statement);
+
+    static QJsonValue registrations(const QStringList& codes);
+    static QJsonValue competencias(int count);
+
+    QTemporaryDir dir;
+    RecordingDialogService dialogs;
+    ScriptedServer server;
+    TfrmCIAP* form = nullptr;
+    QString error;
+};
