@@ -32,7 +32,13 @@ QString Params::text(int i) const {
     const QJsonValue& v = m_values.at(i);
     if (!v.isString())
         fail(i, QStringLiteral("deve ser um texto."));
-    return v.toString();
+    QString t = v.toString();
+    // No argument of any method is a multi-line text; a NUL would not even reach PostgreSQL.
+    for (QChar c : t) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            fail(i, QStringLiteral("contém caracteres de controle."));
+    }
+    return t;
 }
 
 QString Params::code(int i, int width) const {

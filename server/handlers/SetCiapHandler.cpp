@@ -51,7 +51,12 @@ public:
         return d;
     }
     QString code(const char* field, int width) const {
-        const auto c = Keys::pad(text(field), width);
+        const QString t = text(field);
+        for (QChar ch : t) {
+            if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+                fail(QStringLiteral("%1 contém caracteres de controle").arg(QLatin1String(field)));
+        }
+        const auto c = Keys::pad(t, width);
         if (!c || c->trimmed().isEmpty())
             fail(QStringLiteral("%1 inválido").arg(QLatin1String(field)));
         return *c;

@@ -198,6 +198,14 @@ private Q_SLOTS:
                         QJsonArray{QStringLiteral("1"), QStringLiteral("2024-01-31T10:00:00")},
                         names);
         QCOMPARE(ok.company(0), QStringLiteral("01"));
+        const Params nul(QStringLiteral("getX"),
+                         QJsonArray{QStringLiteral("0\u0000"), QStringLiteral("x")}, names);
+        try {
+            (void)nul.company(0);
+            QFAIL("a control character was accepted");
+        } catch (const ServiceError& e) {
+            QCOMPARE(e.code(), -32602);
+        }
         QCOMPARE(ok.date(1), QDate(2024, 1, 31));
     }
 

@@ -119,6 +119,16 @@ private Q_SLOTS:
                 }
             }
         }
+        // The text fields of a delta are data too.
+        for (const QString& evil : hostileTexts) {
+            const QString seq = api().newSequence("01", "01", QDate(2024, 6, 1));
+            for (const auto& delta : {api().insertion("01", "01", evil, "06/2024", 0, 0, seq),
+                                      api().insertion("01", "01", "111", evil, 0, 0, seq),
+                                      api().insertion(evil, "01", "111", "06/2024", 0, 0, seq)}) {
+                const int code = m_client->errorCode(api().apply(delta));
+                QVERIFY2(code == -32000 || code == -32602, qPrintable(QString::number(code)));
+            }
+        }
         QVERIFY(alive());
         QCOMPARE(api().list("01", "01").rows.size(), 1);
     }
