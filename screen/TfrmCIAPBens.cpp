@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <exception>
+#include <functional>
 
 // Assets with an instalment in the selected competência. The list always belongs to the
 // current competência row; it is reloaded from the server after every write, never patched.
@@ -22,6 +23,29 @@ QString textOf(const TClientDataSet* dataSet, const TField* field) {
 
 QDate dateOf(const TClientDataSet* dataSet, const TField* field) {
     return dataSet->Active() && !dataSet->IsEmpty() ? field->AsDateTime() : QDate();
+}
+
+// Every asset write is followed by a reload, also when the write failed: the list must show
+// what the server holds (an unsaved row gone, an undeleted one back), not what the user
+// typed. A failure must not pass for a success either: it is shown at once, before the
+// reload, and handed back to be raised after it.
+std::exception_ptr saveShowingFailure(QWidget* window, const std::function<void()>& save) {
+    std::exception_ptr failure;
+    ActiveShowAvi(window, 1);
+    try {
+        save();
+    } catch (const EAbort&) {
+        failure = std::current_exception(); // already shown by CheckResultServ
+    } catch (const EHostError& e) {
+        MensErro(e.text(), false);
+        failure = std::make_exception_ptr(EAbort(e.text()));
+    } catch (const std::exception& e) {
+        const QString text = QString::fromLocal8Bit(e.what());
+        MensErro(text, false);
+        failure = std::make_exception_ptr(EAbort(text));
+    }
+    DeactiveShowAvi();
+    return failure;
 }
 
 } // namespace
@@ -121,12 +145,9 @@ void TfrmCIAP::cdsBensCompBeforePost(TClientDataSet& dataSet) {
 }
 
 void TfrmCIAP::cdsBensCompAfterPost(TClientDataSet& dataSet) {
-    // A failed save must not look like a success: the user reads why, then sees the list as
-    // the server holds it (without the unsaved row), and the caller learns that it failed.
     std::exception_ptr failure;
-    if (dataSet.ChangeCount() > 0) {
-        ActiveShowAvi(this, 1);
-        try {
+    if (dataSet.ChangeCount() > 0)
+        failure = saveShowingFailure(this, [&] {
             callServer(QStringLiteral("GravaInfBensCiap"),
                        {edtCdEmpresa->text(), cdsBensCompCDBEMATIVO->AsString(),
                         edtCdImposto->text(), cdsBensCompDTCOMPETECIAP->AsDateTime(),
@@ -134,18 +155,7 @@ void TfrmCIAP::cdsBensCompAfterPost(TClientDataSet& dataSet) {
                         textOf(cdsCIAP, cdsCIAPNRSEQCIAP)});
             if (dataSet.LogChanges)
                 dataSet.MergeChangeLog();
-        } catch (const EAbort&) {
-            failure = std::current_exception(); // already shown by CheckResultServ
-        } catch (const EHostError& e) {
-            MensErro(e.text(), false);
-            failure = std::make_exception_ptr(EAbort(e.text()));
-        } catch (const std::exception& e) {
-            const QString text = QString::fromLocal8Bit(e.what());
-            MensErro(text, false);
-            failure = std::make_exception_ptr(EAbort(text));
-        }
-        DeactiveShowAvi();
-    }
+        });
     AtualizaBensComp();
     if (failure)
         std::rethrow_exception(failure);
@@ -162,18 +172,15 @@ void TfrmCIAP::cdsBensCompBeforeDelete(TClientDataSet&) {
 }
 
 void TfrmCIAP::cdsBensCompAfterDelete(TClientDataSet& dataSet) {
-    ActiveShowAvi(this, 1);
-    try {
+    const std::exception_ptr failure = saveShowingFailure(this, [&] {
         callServer(QStringLiteral("GravaInfBensCiap"),
                    {edtCdEmpresa->text(), stBemDel, edtCdImposto->text(), dtCopetDel,
                     QStringLiteral("D"), textOf(cdsCIAP, cdsCIAPCDINSCESTA),
                     textOf(cdsCIAP, cdsCIAPNRSEQCIAP)});
         if (dataSet.LogChanges)
             dataSet.MergeChangeLog();
-    } catch (...) {
-        DeactiveShowAvi();
-        throw;
-    }
-    DeactiveShowAvi();
+    });
     AtualizaBensComp();
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -44,7 +44,7 @@ private Q_SLOTS:
     void failedSaveIsShownBeforeTheReload();
     void deleteSendsTheDeletedRow_data();
     void deleteSendsTheDeletedRow();
-    void failedDeleteIsNotReloaded();
+    void failedDeleteBringsTheRowBack();
     void cancelReloads();
 
 private:
@@ -557,15 +557,28 @@ void tst_Assets::deleteSendsTheDeletedRow() {
     QVERIFY(!busyIndicatorActive());
 }
 
-void tst_Assets::failedDeleteIsNotReloaded() {
+// The server refuses the delete: the user reads why, and the reload shows the asset that the
+// server still holds instead of a list without it.
+void tst_Assets::failedDeleteBringsTheRowBack() {
     loadCompetencia(QStringLiteral("P"));
-    loadAssets({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000002"))});
+    const QList<Values> both{asset(QStringLiteral("0000000001")),
+                             asset(QStringLiteral("0000000002"))};
+    loadAssets(both);
     const QString refusal = QStringLiteral("A competência está apropriada e não pode ser "
                                            "alterada.");
     m_server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
+    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(both));
+    QStringList shownAtReload;
+    m_server.onCall = [&](const ScriptedServer::Call& call) {
+        if (call.method == QLatin1String("getBensComp"))
+            shownAtReload = m_dialogs.errors();
+    };
     QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Delete());
-    QCOMPARE(methods(), QStringList{"GravaInfBensCiap"});
+    m_server.onCall = nullptr;
+    QCOMPARE(methods(), (QStringList{"GravaInfBensCiap", "getBensComp"}));
+    QCOMPARE(shownAtReload, QStringList{refusal});
     QCOMPARE(m_dialogs.errors(), QStringList{refusal});
+    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
     QVERIFY(!busyIndicatorActive());
 }
 
