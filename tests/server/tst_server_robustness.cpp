@@ -5,8 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <QSet>
 #include <QTest>
 #include <QThread>
+#include <thread>
 
 using ciap::DataPacket;
 
@@ -239,6 +241,44 @@ private Q_SLOTS:
         QCOMPARE(fourth.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
                  QJsonArray{"01"});
         QVERIFY(limited.stop());
+    }
+
+    // Many screens asking for numbers and posting at once: every number once, every post kept.
+    void concurrentWriters() {
+        constexpr int Clients = 6;
+        constexpr int Each = 15;
+        std::vector<QStringList> numbers(Clients);
+        std::vector<int> failures(Clients, 0);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < Clients; ++i) {
+            threads.emplace_back([&, i] {
+                RpcTestClient c;
+                if (!c.connectTo(m_fx.server.host(), m_fx.server.port())) {
+                    failures[i] = Each;
+                    return;
+                }
+                CiapApi a(c);
+                for (int k = 0; k < Each; ++k) {
+                    const QString month = QStringLiteral("%1/%2")
+                                              .arg(k % 12 + 1, 2, 10, QLatin1Char('0'))
+                                              .arg(2030 + i * 2 + k / 12);
+                    const QString seq = a.newSequence("01", "01", QDate(2030, 1, 1));
+                    numbers[i] << seq;
+                    if (!a.apply(a.insertion("01", "01", "111", month, 0, 0, seq))
+                             .contains(QStringLiteral("result")))
+                        ++failures[i];
+                }
+            });
+        }
+        for (auto& t : threads)
+            t.join();
+        QStringList all;
+        for (int i = 0; i < Clients; ++i) {
+            QCOMPARE(failures[i], 0);
+            all << numbers[i];
+        }
+        QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), Clients * Each);
+        QCOMPARE(api().list("01", "01").rows.size(), Clients * Each);
     }
 
     // A client that stalls mid-frame, or asks and never reads, holds no one else up.
