@@ -17,7 +17,7 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Database of the registers: SQLite file or postgresql:// URL."),
-        QStringLiteral("spec"));
+        QStringLiteral("location"));
     const QCommandLineOption package(QStringLiteral("package"),
                                      QStringLiteral("Screen package to load."),
                                      QStringLiteral("file"));

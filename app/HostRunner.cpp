@@ -37,7 +37,7 @@ QString HostRunner::localDatabaseFile() {
 
 QString HostRunner::storedDatabase() {
     return QSettings(QStringLiteral("ciap"), QStringLiteral("ciap"))
-        .value(QStringLiteral("Database/Spec"))
+        .value(QStringLiteral("Database/Location"))
         .toString();
 }
 

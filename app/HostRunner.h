@@ -29,7 +29,7 @@ public:
 
     // The embedded server's database: a SQLite file in the user's data directory.
     static QString localDatabaseFile();
-    // The registers' database configured in the user's settings (key Database/Spec).
+    // The registers' database configured in the user's settings (key Database/Location).
     static QString storedDatabase();
 
 private:

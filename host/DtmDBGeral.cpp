@@ -7,9 +7,9 @@
 
 namespace {
 
-bool isPostgresUrl(const QString& spec) {
-    return spec.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
-           spec.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+bool isPostgresUrl(const QString& location) {
+    return location.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           location.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
 } // namespace

@@ -402,10 +402,14 @@ void TfrmCIAP::buildGrids() {
     dbgPadrao->AddColumn(QStringLiteral("CDINSCESTA"), -1, true);
     dbgPadrao->AddColumn(QStringLiteral("VRSAIDACIAP"), 85);
     dbgPadrao->AddColumn(QStringLiteral("VRSAIDATRIBCIAP"), 111);
-    dbgPadrao->AddColumn(QStringLiteral("VRCOEFICIAP"));
+    // No width of its own: as wide as its title, leaving room for the situation word.
+    dbgPadrao->AddColumn(QStringLiteral("VRCOEFICIAP"), 1);
     dbgPadrao->AddColumn(QStringLiteral("VRSALDOPARCCIAP"), 104);
     dbgPadrao->AddColumn(QStringLiteral("VRCREDAPROPCIAP"), 112);
-    dbgPadrao->AddColumn(QStringLiteral("IDSITCOMPETCIAP"), 60);
+    // The situation word must read whole in our face, where 60 pixels cut "Apropriado".
+    const int situationText = dbgPadrao->fontMetrics().horizontalAdvance(
+        msgPadrao->Msg(QStringLiteral("APROPRIADO")));
+    dbgPadrao->AddColumn(QStringLiteral("IDSITCOMPETCIAP"), qMax(60, situationText + 12));
 
     dbgBensComp->SetDataSource(dtsBensComp);
     dbgBensComp->SetOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize |

@@ -391,7 +391,7 @@ void tst_ScreenLayout::grids() {
     int total = 0;
     for (int i = 0; i < m_form->dbgPadrao->ColumnCount(); ++i)
         total += m_form->dbgPadrao->ColumnWidth(i);
-    QVERIFY2(total <= m_form->dbgPadrao->viewport()->width(), qPrintable(QString::number(total)));
+    QVERIFY2(total <= m_form->dbgPadrao->viewport()->width(), qPrintable(QStringLiteral("%1 > %2").arg(total).arg(m_form->dbgPadrao->viewport()->width())));
 
     const TDBGrid::Options expected =
         TDBGrid::Options(TDBGrid::dgEditing) | TDBGrid::dgTitles | TDBGrid::dgColumnResize |
@@ -461,14 +461,14 @@ void tst_ScreenLayout::fields() {
     QVERIFY(!ds->Active()); // every set starts closed
     QCOMPARE(ds->FieldCount(), layout.size());
     for (int i = 0; i < layout.size(); ++i) {
-        const QStringList spec = layout.at(i).split(QLatin1Char(':'));
+        const QStringList parts = layout.at(i).split(QLatin1Char(':'));
         const TField* f = ds->Fields().at(std::size_t(i)).get();
-        QCOMPARE(f->FieldName(), spec.at(0));
-        QCOMPARE(ciap::fieldTypeName(f->DataType()), spec.at(1));
-        QCOMPARE(f->Size(), spec.at(2).toInt());
-        QCOMPARE(f->DisplayLabel, spec.at(3));
-        QCOMPARE(f->Visible, spec.at(4) == QLatin1String("1"));
-        QCOMPARE(f->DisplayFormat, spec.at(5));
+        QCOMPARE(f->FieldName(), parts.at(0));
+        QCOMPARE(ciap::fieldTypeName(f->DataType()), parts.at(1));
+        QCOMPARE(f->Size(), parts.at(2).toInt());
+        QCOMPARE(f->DisplayLabel, parts.at(3));
+        QCOMPARE(f->Visible, parts.at(4) == QLatin1String("1"));
+        QCOMPARE(f->DisplayFormat, parts.at(5));
     }
 }
 
@@ -530,13 +530,13 @@ void tst_ScreenLayout::queries() {
         QCOMPARE(q.query->SQL, q.sql);
         QCOMPARE(q.query->FieldCount(), q.fields.size());
         for (int i = 0; i < q.fields.size(); ++i) {
-            const QStringList spec = q.fields.at(i).split(QLatin1Char(':'));
+            const QStringList parts = q.fields.at(i).split(QLatin1Char(':'));
             const TField* f = q.query->Fields().at(std::size_t(i)).get();
-            QCOMPARE(f->FieldName(), spec.at(0));
+            QCOMPARE(f->FieldName(), parts.at(0));
             QCOMPARE(f->DataType(), FieldType::String);
-            QCOMPARE(f->Size(), spec.at(1).toInt());
-            QCOMPARE(f->DisplayLabel, spec.at(2));
-            QCOMPARE(f->DisplayWidth, spec.at(3).toInt());
+            QCOMPARE(f->Size(), parts.at(1).toInt());
+            QCOMPARE(f->DisplayLabel, parts.at(2));
+            QCOMPARE(f->DisplayWidth, parts.at(3).toInt());
         }
     }
     QCOMPARE(m_form->qryVd_Empresa->paramNames(), QStringList{"P_CDEMPRESA"});
