@@ -128,7 +128,11 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) co
             message = ServerMessages::conflict();
         } else {
             code = RpcCode::ServerError;
-            message = e.busy() ? ServerMessages::databaseBusy() : ServerMessages::databaseFailure();
+            // Retrying helps only a busy database; the others need someone to act.
+            message = e.busy()       ? ServerMessages::databaseBusy()
+                      : e.readOnly() ? ServerMessages::databaseReadOnly()
+                      : e.full()     ? ServerMessages::databaseFull()
+                                     : ServerMessages::databaseFailure();
             if (!e.busy())
                 session.drop(); // it may have broken: the next request opens a fresh one
         }

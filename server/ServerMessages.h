@@ -68,6 +68,14 @@ public:
     static QString databaseBusy() {
         return QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes.");
     }
+    static QString databaseReadOnly() {
+        return QStringLiteral("Banco de dados somente leitura: o servidor não pode gravar. "
+                              "Nada foi gravado; avise o suporte.");
+    }
+    static QString databaseFull() {
+        return QStringLiteral("Banco de dados cheio: não há espaço para gravar. Nada foi "
+                              "gravado; avise o suporte.");
+    }
     static QString databaseFailure() {
         return QStringLiteral("Falha no banco de dados do servidor. Tente novamente; se o erro "
                               "persistir, avise o suporte.");

@@ -24,4 +24,15 @@ bool StorageError::busy() const {
     return codes.contains(m_nativeCode);
 }
 
+bool StorageError::readOnly() const {
+    // SQLite: 8 SQLITE_READONLY; PostgreSQL: 25006 read_only_sql_transaction.
+    return m_nativeCode == QLatin1String("8") || m_nativeCode == QLatin1String("25006");
+}
+
+bool StorageError::full() const {
+    // SQLite: 13 SQLITE_FULL; PostgreSQL: 53100 disk_full, 53400 configuration_limit_exceeded.
+    return m_nativeCode == QLatin1String("13") || m_nativeCode == QLatin1String("53100") ||
+           m_nativeCode == QLatin1String("53400");
+}
+
 } // namespace ciap::server

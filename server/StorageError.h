@@ -18,7 +18,9 @@ public:
     const QString& label() const { return m_label; }
     const QString& nativeCode() const { return m_nativeCode; }
     const QString& driverText() const { return m_driverText; }
-    bool busy() const; // the database stayed locked past the wait
+    bool busy() const;     // the database stayed locked past the wait
+    bool readOnly() const; // the database refuses writes (read-only file, mount or replica)
+    bool full() const;     // no room left: disk full or the file at its size cap
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
