@@ -134,6 +134,11 @@ void Migrations::apply(Session& session) {
             throw StorageError(QStringLiteral("create CIAP_SCHEMA"), q.lastError());
     }
     const auto& all = steps();
+    // An up-to-date schema takes no write lock: a server on a database it may only read (a
+    // read-only mount, a full disk) still starts, serves the lists and refuses the writes in
+    // words the user understands.
+    if (installedVersion(session) >= int(all.size()))
+        return;
     for (int version = 1; version <= int(all.size()); ++version) {
         TransactionGuard tx(session);
         // Read inside the transaction: two servers starting together apply each step once.

@@ -2,6 +2,8 @@
 
 #include "DatabaseConfig.h"
 
+#include <QStringList>
+
 namespace ciap::server {
 
 // A SQLite file in WAL mode: readers never wait for the writer; writers take the write lock
@@ -19,6 +21,10 @@ public:
     QString describe() const override { return QStringLiteral("SQLite %1").arg(m_path); }
     QString beginWriteSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockClause() const override { return {}; }
+
+    // Extra pragmas from env CIAP_SQLITE_DRILL ("query_only=ON;max_page_count=10"), run on
+    // every connection; only query_only and max_page_count are accepted.
+    static QStringList drillPragmas();
 
 private:
     QString m_path;
