@@ -1,0 +1,179 @@
+#include "CiapApi.h"
+#include "Cli_mzr02400.h"
+#include "DialogService.h"
+#include "DtmDBGeral.h"
+#include "HostApplication.h"
+#include "HostServices.h"
+#include "ServerProcess.h"
+#include "TClientDataSet.h"
+#include "TDBGrid.h"
+#include "TDateEditPlus.h"
+#include "TPageControl.h"
+#include "TestDatabase.h"
+#include "TfrmCIAP.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+// Long work on the real server: a competência with some fifty thousand assets. While the
+// screen waits for their list, the window keeps painting and shows the busy indicator.
+class tst_E2ELongWork : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void listOfManyAssetsKeepsTheWindowAlive();
+
+private:
+    void clickTab(QWidget* sheet);
+
+    TestDatabase m_db;
+    ServerProcess m_server;
+    RecordingDialogService m_dialogs;
+    int m_assets = 0;
+};
+
+namespace {
+
+constexpr int ManyAssets = 50000;
+
+// Ticks of the event loop while the screen works: how many came while the busy indicator was
+// up, how many paints reached the indicator, and the longest stretch without a tick.
+class Heartbeat final : public QObject {
+public:
+    explicit Heartbeat(int intervalMs) {
+        m_timer.setInterval(intervalMs);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    // The stretch from the last tick to now counts too.
+    void stop() {
+        m_timer.stop();
+        longestGapMs = std::max(longestGapMs, m_clock.elapsed() - m_last);
+    }
+    int busyTicks = 0;
+    int paints = 0;
+    qint64 longestGapMs = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && busyIndicatorActive())
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void tick() {
+        const qint64 now = m_clock.elapsed();
+        longestGapMs = std::max(longestGapMs, now - m_last);
+        m_last = now;
+        if (!busyIndicatorActive())
+            return;
+        ++busyTicks;
+        // What an animated indicator does: ask for a repaint on every tick.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* label = w->findChild<QLabel*>(QStringLiteral("busyIndicator"))) {
+                label->removeEventFilter(this);
+                label->installEventFilter(this);
+                label->update();
+            }
+    }
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+};
+
+} // namespace
+
+void tst_E2ELongWork::initTestCase() {
+    QString why;
+    if (!m_db.create(&why))
+        QSKIP(qPrintable(why));
+    m_db.reset();
+    QElapsedTimer clock;
+    clock.start();
+    m_db.addManyAssets(ManyAssets);
+    QVERIFY2(m_server.start(m_db.location()), qPrintable(m_server.error()));
+    RpcTestClient rpc;
+    QVERIFY(rpc.connectTo(m_server.host(), m_server.port()));
+    CiapApi api(rpc);
+    QCOMPARE(rpc.errorCode(api.create("01", "01", "111", "01/2024")), 0);
+    const ciap::DataPacket list = api.list("01", "01");
+    QCOMPARE(list.rows.size(), 1);
+    QCOMPARE(rpc.errorCode(api.load(list, 0, "BEM")), 0);
+    m_assets = int(rpc.packet(QStringLiteral("getBensComp"), api.key(list, 0)).rows.size());
+    QVERIFY(m_assets > ManyAssets);
+    qInfo("%d assets prepared in %lld ms", m_assets, qint64(clock.elapsed()));
+
+    DialogService::setInstance(&m_dialogs);
+    setWebServer(m_server.host(), m_server.port());
+    dtmDBGeral().open(m_db.location());
+    Cli_mzr02400_Initialization();
+    IniProc();
+    TfrmCIAP* f = frmCIAP;
+    QVERIFY(f);
+    QWidget* window = HostApplication::windowOf(f);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    f->edtCdEmpresa->setText(QStringLiteral("01"));
+    f->edtCdImposto->setText(QStringLiteral("01"));
+    f->depInicial->SetDate(QDate(2024, 1, 1));
+    f->depFinal->SetDate(QDate(2024, 1, 1));
+    f->dbeInscEsta->setText(QStringLiteral("111"));
+    f->dbgPadrao->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->dbgPadrao));
+    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join('\n')));
+    QCOMPARE(f->cdsCIAP->RecordCount(), 1);
+}
+
+void tst_E2ELongWork::cleanupTestCase() {
+    if (frmCIAP) {
+        HostApplication::windowOf(frmCIAP)->close();
+        QTRY_VERIFY(!frmCIAP);
+    }
+    dtmDBGeral().close();
+    if (m_server.isRunning())
+        QVERIFY(m_server.stop());
+    DialogService::setInstance(nullptr);
+}
+
+void tst_E2ELongWork::clickTab(QWidget* sheet) {
+    TPageControl* pages = frmCIAP->pgcPadrao;
+    auto* bar = pages->findChild<QTabBar*>();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(pages->indexOf(sheet)).center());
+    QCOMPARE(pages->ActivePage(), sheet);
+}
+
+void tst_E2ELongWork::listOfManyAssetsKeepsTheWindowAlive() {
+    TfrmCIAP* f = frmCIAP;
+    const int shown = busyIndicatorShownCount();
+    QElapsedTimer clock;
+    clock.start();
+    Heartbeat heartbeat(10);
+    clickTab(f->tshBensComp);
+    heartbeat.stop();
+    const qint64 elapsed = clock.elapsed();
+    qInfo("%d assets listed in %lld ms; %d ticks and %d paints while busy; longest gap %lld ms",
+          f->cdsBensComp->RecordCount(), elapsed, heartbeat.busyTicks, heartbeat.paints,
+          heartbeat.longestGapMs);
+    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join('\n')));
+    QCOMPARE(f->cdsBensComp->RecordCount(), m_assets);
+    QCOMPARE(f->dbgBensComp->model()->rowCount(), m_assets);
+    QCOMPARE(busyIndicatorShownCount(), shown + 1);
+    QVERIFY(!busyIndicatorActive());
+    // The event loop ran while the indicator was up, and the indicator was painted.
+    QVERIFY2(heartbeat.busyTicks >= 3, qPrintable(QString::number(heartbeat.busyTicks)));
+    QVERIFY2(heartbeat.paints >= 1, qPrintable(QString::number(heartbeat.paints)));
+}
+
+QTEST_MAIN(tst_E2ELongWork)
+#include "tst_e2e_longwork.moc"
