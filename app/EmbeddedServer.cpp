@@ -8,6 +8,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 namespace {
 constexpr qsizetype ErrorTailLimit = 4096;
 }
@@ -56,6 +61,11 @@ void EmbeddedServer::start(const QString& databaseFile, int timeoutMs) {
     m_errorTail.clear();
     m_listening = false;
     m_process.setProgram(program);
+#ifdef Q_OS_LINUX
+    // A host that crashes or is killed runs no destructor: the kernel stops the server then,
+    // or it would hold the database with nobody left to stop it.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     m_process.setArguments({QStringLiteral("--database"), databaseFile, QStringLiteral("--host"),
                             QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
                             QStringLiteral("0"), QStringLiteral("--demo")});

@@ -27,6 +27,7 @@ public:
     QString host() const { return m_host; }
     int port() const { return m_port; }
     QString program() const { return m_process.program(); }
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     void drainStandardError();
