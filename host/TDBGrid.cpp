@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QStyle>
 
 TDBGrid::TDBGrid(QWidget* parent)
@@ -23,8 +24,10 @@ TDBGrid::TDBGrid(QWidget* parent)
     setVerticalHeader(new TDBGridIndicator(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // A click on the current cell edits it at once (mouseReleaseEvent), not after Qt's
+    // double-click delay, during which the keys typed after the click were dropped.
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                    QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+                    QAbstractItemView::EditKeyPressed);
     setWordWrap(false);
     // Fixed row heights: a grid of a hundred thousand rows stays instant.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -256,6 +259,7 @@ void TDBGrid::FocusField(const QString& fieldName) {
 }
 
 void TDBGrid::EditButtonClick() {
+    ++m_editButtonClicks;
     const QModelIndex current = currentIndex();
     const QVariant before = current.data(Qt::EditRole);
     runGuarded([this] {
@@ -370,6 +374,29 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableView::mousePressEvent(event);
+    m_pressedOnCurrent = event->button() == Qt::LeftButton && before.isValid() &&
+                         currentIndex() == before && indexAt(event->position().toPoint()) == before;
+}
+
+void TDBGrid::mouseReleaseEvent(QMouseEvent* event) {
+    const bool onCurrent = m_pressedOnCurrent && event->button() == Qt::LeftButton &&
+                           indexAt(event->position().toPoint()) == currentIndex();
+    m_pressedOnCurrent = false;
+    const int buttonClicks = m_editButtonClicks;
+    QTableView::mouseReleaseEvent(event);
+    // Not when the click was the cell's ellipsis button: its handler ran instead.
+    if (onCurrent && buttonClicks == m_editButtonClicks && !openEditor())
+        edit(currentIndex(), QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+void TDBGrid::keyboardSearch(const QString&) {
+    // Typing in a data grid edits the current cell or does nothing. Qt's jump to the next row
+    // starting with the typed text moved the cursor, which posted the row being typed.
 }
 
 namespace {

@@ -80,6 +80,9 @@ public:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyboardSearch(const QString& search) override;
 
 private:
     friend class TDBGridDelegate;
@@ -115,6 +118,8 @@ private:
     bool m_inColExit = false;
     bool m_focusWithin = false;
     bool m_applying = false;
+    bool m_pressedOnCurrent = false; // the mouse went down on the current cell
+    int m_editButtonClicks = 0;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TDBGrid::Options)
