@@ -8,6 +8,7 @@
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDateEditPlus.h"
+#include "TNetConnection.h"
 #include "TPageControl.h"
 #include "TestDatabase.h"
 #include "TfrmCIAP.h"
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void listOfManyAssetsKeepsTheWindowAlive();
+    void reloadOfManyAssetsKeepsTheEventLoopRunning();
 
 private:
     void clickTab(QWidget* sheet);
@@ -173,6 +175,37 @@ void tst_E2ELongWork::listOfManyAssetsKeepsTheWindowAlive() {
     // The event loop ran while the indicator was up, and the indicator was painted.
     QVERIFY2(heartbeat.busyTicks >= 3, qPrintable(QString::number(heartbeat.busyTicks)));
     QVERIFY2(heartbeat.paints >= 1, qPrintable(QString::number(heartbeat.paints)));
+}
+
+// The load command waits without the busy indicator, but the window is not frozen either:
+// timers and paints go on while the server rewrites the month's assets.
+void tst_E2ELongWork::reloadOfManyAssetsKeepsTheEventLoopRunning() {
+    TfrmCIAP* f = frmCIAP;
+    QCOMPARE(f->pgcPadrao->ActivePage(), f->tshBensComp);
+    int ticks = 0;
+    int ticksInCall = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, [&] {
+        ++ticks;
+        if (f->netCIAP->callInProgress())
+            ++ticksInCall;
+    });
+    timer.start();
+    QElapsedTimer clock;
+    clock.start();
+    m_dialogs.enqueueAnswer(DialogAnswer::Yes);
+    QTest::mouseClick(f->sbtCarregar, Qt::LeftButton);
+    timer.stop();
+    qInfo("%d assets reloaded in %lld ms; %d ticks, %d of them during a server call",
+          f->cdsBensComp->RecordCount(), qint64(clock.elapsed()), ticks, ticksInCall);
+    QCOMPARE(m_dialogs.texts(),
+             (QStringList{QStringLiteral("Deseja recarregar os Bens da competência informada. "),
+                          QStringLiteral("Operação concluída com sucesso.")}));
+    QCOMPARE(f->cdsBensComp->RecordCount(), m_assets);
+    QVERIFY(!busyIndicatorActive());
+    QVERIFY2(ticksInCall >= 3, qPrintable(QString::number(ticksInCall)));
+    m_dialogs.clear();
 }
 
 QTEST_MAIN(tst_E2ELongWork)
