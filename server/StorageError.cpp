@@ -30,9 +30,8 @@ bool StorageError::readOnly() const {
 }
 
 bool StorageError::full() const {
-    // SQLite: 13 SQLITE_FULL; PostgreSQL: 53100 disk_full, 53400 configuration_limit_exceeded.
-    return m_nativeCode == QLatin1String("13") || m_nativeCode == QLatin1String("53100") ||
-           m_nativeCode == QLatin1String("53400");
+    // SQLite: 13 SQLITE_FULL; PostgreSQL: 53100 disk_full.
+    return m_nativeCode == QLatin1String("13") || m_nativeCode == QLatin1String("53100");
 }
 
 } // namespace ciap::server
