@@ -5,8 +5,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 namespace ciap {
 
@@ -114,25 +116,33 @@ void JsonWriter::number(double value) {
     m_out.append(buffer, result.ptr - buffer);
 }
 
-void JsonWriter::date(QDate date) {
+bool quotedIsoDate(QDate date, char (&text)[12]) {
     const int year = date.year();
     if (!date.isValid() || year < 0 || year > 9999)
-        throw ProtocolError(QStringLiteral("the date %1 cannot travel as YYYY-MM-DD")
-                                .arg(date.toString(Qt::ISODate)));
+        return false;
     const int month = date.month();
     const int day = date.day();
-    const char text[12] = {'"',
-                           char('0' + year / 1000),
-                           char('0' + year / 100 % 10),
-                           char('0' + year / 10 % 10),
-                           char('0' + year % 10),
-                           '-',
-                           char('0' + month / 10),
-                           char('0' + month % 10),
-                           '-',
-                           char('0' + day / 10),
-                           char('0' + day % 10),
-                           '"'};
+    const char digits[12] = {'"',
+                             char('0' + year / 1000),
+                             char('0' + year / 100 % 10),
+                             char('0' + year / 10 % 10),
+                             char('0' + year % 10),
+                             '-',
+                             char('0' + month / 10),
+                             char('0' + month % 10),
+                             '-',
+                             char('0' + day / 10),
+                             char('0' + day % 10),
+                             '"'};
+    std::copy(std::begin(digits), std::end(digits), text);
+    return true;
+}
+
+void JsonWriter::date(QDate date) {
+    char text[12];
+    if (!quotedIsoDate(date, text))
+        throw ProtocolError(QStringLiteral("the date %1 cannot travel as YYYY-MM-DD")
+                                .arg(date.toString(Qt::ISODate)));
     m_out.append(text, sizeof text);
 }
 

@@ -29,4 +29,8 @@ private:
     QByteArray& m_out;
 };
 
+// A date as its quoted JSON text, "\"YYYY-MM-DD\"" (12 bytes, no terminator); false when the
+// date is invalid or outside years 0..9999. Shared by every writer of packets.
+bool quotedIsoDate(QDate date, char (&text)[12]);
+
 } // namespace ciap

@@ -107,25 +107,11 @@ void PacketWriter::number(double value) {
 
 void PacketWriter::date(const QDate& value) {
     separator();
-    if (!value.isValid() || value.year() < 0 || value.year() > 9999) {
+    char text[12];
+    if (!ciap::quotedIsoDate(value, text)) {
         put("null", 4);
         return;
     }
-    const int y = value.year();
-    const int m = value.month();
-    const int d = value.day();
-    const char text[12] = {'"',
-                           char('0' + y / 1000),
-                           char('0' + y / 100 % 10),
-                           char('0' + y / 10 % 10),
-                           char('0' + y % 10),
-                           '-',
-                           char('0' + m / 10),
-                           char('0' + m % 10),
-                           '-',
-                           char('0' + d / 10),
-                           char('0' + d % 10),
-                           '"'};
     put(text, 12);
 }
 
