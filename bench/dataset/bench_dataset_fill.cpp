@@ -1,5 +1,6 @@
 // Filling a client data set from a 100,000-row asset packet, against the bare JSON parse
 // that any decoder has to beat; and the memory the filled data set holds.
+#include "AssetPacket.h"
 #include "DataSetModel.h"
 #include "PacketCodec.h"
 #include "TClientDataSet.h"
@@ -17,29 +18,8 @@ namespace {
 
 constexpr int rowCount = 100000;
 
-ciap::DataPacket assetPacket() {
-    using ciap::FieldType;
-    ciap::DataPacket p;
-    p.fields = {
-        {"CDEMPRESA", FieldType::String, 2},       {"CDBEMATIVO", FieldType::String, 10},
-        {"NMBEMATIVO", FieldType::String, 50},     {"CDPATRIBEMATIVO", FieldType::String, 30},
-        {"DTCOMPETECIAP", FieldType::DateTime, 0}, {"VRCOEFICIAP", FieldType::Float, 0},
-        {"VRPARCELACIAP", FieldType::Float, 0},    {"IDTPAPROPPISCOF", FieldType::String, 2},
-        {"VRAPROPARCCIAP", FieldType::Float, 0}};
-    p.rows.reserve(rowCount);
-    for (int i = 0; i < rowCount; ++i) {
-        const QString n = QString::number(i).rightJustified(10, QLatin1Char('0'));
-        p.rows.append({QStringLiteral("01"), n,
-                       QStringLiteral("MÁQUINA DE PRODUÇÃO LINHA %1").arg(i % 977),
-                       QStringLiteral("PAT-%1").arg(i * 7), QDate(2024, 1 + i % 12, 1), 0.7512,
-                       1000.0 + i * 0.37, i % 5 == 0 ? QStringLiteral("09") : QString(),
-                       (1000.0 + i * 0.37) * 0.7512});
-    }
-    return p;
-}
-
 const QByteArray& packetBytes() {
-    static const QByteArray bytes = ciap::encodePacket(assetPacket());
+    static const QByteArray bytes = ciap::encodePacket(benchAssetPacket(rowCount));
     return bytes;
 }
 

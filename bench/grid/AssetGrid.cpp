@@ -1,5 +1,6 @@
 #include "AssetGrid.h"
 
+#include "AssetPacket.h"
 #include "HostServices.h"
 #include "TDBGrid.h"
 #include "TField.h"
@@ -22,23 +23,7 @@ TField* addField(TClientDataSet& ds, const QString& name, FieldType type, int si
 } // namespace
 
 ciap::DataPacket AssetGrid::packet(int rows) {
-    ciap::DataPacket p;
-    p.fields = {
-        {"CDEMPRESA", FieldType::String, 2},       {"CDBEMATIVO", FieldType::String, 10},
-        {"NMBEMATIVO", FieldType::String, 50},     {"CDPATRIBEMATIVO", FieldType::String, 30},
-        {"DTCOMPETECIAP", FieldType::DateTime, 0}, {"VRCOEFICIAP", FieldType::Float, 0},
-        {"VRPARCELACIAP", FieldType::Float, 0},    {"IDTPAPROPPISCOF", FieldType::String, 2},
-        {"VRAPROPARCCIAP", FieldType::Float, 0}};
-    p.rows.reserve(rows);
-    for (int i = 0; i < rows; ++i) {
-        const double instalment = 1000.0 + i * 0.37;
-        p.rows.append({QStringLiteral("01"), QString::number(i).rightJustified(10, u'0'),
-                       QStringLiteral("MÁQUINA DE PRODUÇÃO LINHA %1").arg(i % 977),
-                       QStringLiteral("PAT-%1").arg(i * 7), QDate(2024, 1 + i % 12, 1), 0.7512,
-                       instalment, i % 5 == 0 ? QStringLiteral("09") : QString(),
-                       instalment * 0.7512});
-    }
-    return p;
+    return benchAssetPacket(rows);
 }
 
 AssetGrid::AssetGrid(int rows)
