@@ -1,6 +1,7 @@
 #include "Cli_mzr02400.h"
 #include "DialogService.h"
 #include "DtmDBGeral.h"
+#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
 #include "RpcTestClient.h"
@@ -119,19 +120,12 @@ void tst_E2EFaults::initTestCase() {
     QVERIFY(m_refusing.listen());
 
     Cli_mzr02400_Initialization();
-    IniProc();
-    QVERIFY(frmCIAP);
-    QWidget* window = HostApplication::windowOf(frmCIAP);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY(openActiveScreen());
     commitFilter();
 }
 
 void tst_E2EFaults::cleanupTestCase() {
-    if (frmCIAP) {
-        HostApplication::windowOf(frmCIAP)->close();
-        QTRY_VERIFY(!frmCIAP);
-    }
+    QVERIFY(closeScreen());
     dtmDBGeral().close();
     QVERIFY(m_server.stop());
     DialogService::setInstance(nullptr);

@@ -1,6 +1,7 @@
 #include "Cli_mzr02400.h"
 #include "DialogService.h"
 #include "DtmDBGeral.h"
+#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
 #include "ServerProcess.h"
@@ -67,19 +68,12 @@ void tst_E2EFilter::initTestCase() {
     DialogService::setInstance(&m_dialogs);
     Cli_mzr02400_Initialization();
 
-    IniProc();
-    QVERIFY(frmCIAP);
-    QWidget* window = HostApplication::windowOf(frmCIAP);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY(openActiveScreen());
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(frmCIAP->edtCdEmpresa));
 }
 
 void tst_E2EFilter::cleanupTestCase() {
-    if (frmCIAP) {
-        HostApplication::windowOf(frmCIAP)->close();
-        QTRY_VERIFY(!frmCIAP);
-    }
+    QVERIFY(closeScreen());
     dtmDBGeral().close();
     QVERIFY(m_server.stop());
     DialogService::setInstance(nullptr);

@@ -2,6 +2,7 @@
 #include "Cli_mzr02400.h"
 #include "DialogService.h"
 #include "DtmDBGeral.h"
+#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
 #include "ServerProcess.h"
@@ -120,12 +121,8 @@ void tst_E2ELongWork::initTestCase() {
     setWebServer(m_server.host(), m_server.port());
     dtmDBGeral().open(m_db.location());
     Cli_mzr02400_Initialization();
-    IniProc();
+    QVERIFY(openActiveScreen());
     TfrmCIAP* f = frmCIAP;
-    QVERIFY(f);
-    QWidget* window = HostApplication::windowOf(f);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
     f->edtCdEmpresa->setText(QStringLiteral("01"));
     f->edtCdImposto->setText(QStringLiteral("01"));
     f->depInicial->SetDate(QDate(2024, 1, 1));
@@ -138,10 +135,7 @@ void tst_E2ELongWork::initTestCase() {
 }
 
 void tst_E2ELongWork::cleanupTestCase() {
-    if (frmCIAP) {
-        HostApplication::windowOf(frmCIAP)->close();
-        QTRY_VERIFY(!frmCIAP);
-    }
+    QVERIFY(closeScreen());
     dtmDBGeral().close();
     if (m_server.isRunning())
         QVERIFY(m_server.stop());

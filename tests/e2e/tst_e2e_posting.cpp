@@ -1,6 +1,7 @@
 #include "Cli_mzr02400.h"
 #include "DialogService.h"
 #include "DtmDBGeral.h"
+#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
 #include "RpcTestClient.h"
@@ -99,18 +100,11 @@ void tst_E2EPosting::cleanupTestCase() {
 }
 
 void tst_E2EPosting::openScreen() {
-    IniProc();
-    QVERIFY(frmCIAP);
-    QWidget* window = HostApplication::windowOf(frmCIAP);
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY(openActiveScreen());
 }
 
 void tst_E2EPosting::closeScreen() {
-    if (!frmCIAP)
-        return;
-    HostApplication::windowOf(frmCIAP)->close();
-    QTRY_VERIFY(!frmCIAP);
+    QVERIFY(::closeScreen());
 }
 
 // The user fills the header and leaves it for the list.
