@@ -4,22 +4,16 @@
 
 EHostError::EHostError(QString text)
     : m_text(std::move(text))
-    , m_what(m_text.toUtf8())
-{
-}
+    , m_what(m_text.toUtf8()) {}
 
-const char* EHostError::what() const noexcept
-{
+const char* EHostError::what() const noexcept {
     return m_what.constData();
 }
 
 EAbort::EAbort(QString text)
-    : EHostError(std::move(text))
-{
-}
+    : EHostError(std::move(text)) {}
 
-bool runGuarded(const std::function<void()>& handler)
-{
+bool runGuarded(const std::function<void()>& handler) {
     try {
         handler();
         return true;

@@ -13,7 +13,7 @@ void MensErro(const QString& text, bool abort = true);
 bool EmptyString(const QString& text);          // empty or only blanks
 QString Ajusta(const QString& code, int width); // left-pads with '0' to the width (trimmed first)
 QDate PriDiaMes(const QDate& date);
-double RoundDec(double value, int decimals);    // half away from zero
+double RoundDec(double value, int decimals); // half away from zero
 void SetChildEnabled(QWidget* panel, bool enabled);
 
 // Busy indicator around server work. Counted, so nested use is safe; observable by tests.
@@ -40,7 +40,7 @@ QVariant CheckResultServ(const QVariant& raw, bool raise, int flags);
 bool Pesquisar(TDataSource* source, const QString& title, bool, bool);
 
 // pt_BR text conversions, whatever the machine's locale.
-QString formatFloat(const QString& format, double value);  // "#,##0.00" → "1.234,57"
-QString floatToStr(double value);                          // general: "1234,57", "2,5"
-QString dateToStr(const QDate& date);                      // dd/MM/yyyy
-QDate strToDate(const QString& text);                      // dd/MM/yyyy; invalid QDate when not a date
+QString formatFloat(const QString& format, double value); // "#,##0.00" → "1.234,57"
+QString floatToStr(double value);                         // general: "1234,57", "2,5"
+QString dateToStr(const QDate& date);                     // dd/MM/yyyy
+QDate strToDate(const QString& text); // dd/MM/yyyy; invalid QDate when not a date

@@ -15,19 +15,19 @@ constexpr int InvalidRequest = -32600;
 constexpr int MethodNotFound = -32601;
 constexpr int InvalidParams = -32602;
 constexpr int InternalError = -32603;
-constexpr int ServerError = -32000;       // a business rule refused the call; message for the user
-constexpr int ConflictError = -32001;     // the row changed since it was read
-constexpr int Unauthorized = -32002;      // token missing or wrong
-constexpr int ConnectionError = -32099;   // client side: server not reachable / connection lost
+constexpr int ServerError = -32000;     // a business rule refused the call; message for the user
+constexpr int ConflictError = -32001;   // the row changed since it was read
+constexpr int Unauthorized = -32002;    // token missing or wrong
+constexpr int ConnectionError = -32099; // client side: server not reachable / connection lost
 } // namespace RpcCode
 
 struct RpcRequest {
     // Number or string; Undefined (member absent) for a notification, which gets no answer.
     // A request with "id":null is answered with a null id.
     QJsonValue id;
-    QString method;     // "MZR02400.rdmCIAP.getCIAP"
-    QJsonArray params;  // positional
-    QString token;      // optional member "token": shared secret for non-loopback servers
+    QString method;    // "MZR02400.rdmCIAP.getCIAP"
+    QJsonArray params; // positional
+    QString token;     // optional member "token": shared secret for non-loopback servers
 
     bool isNotification() const { return id.isUndefined(); }
 };

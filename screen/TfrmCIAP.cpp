@@ -407,8 +407,8 @@ void TfrmCIAP::buildGrids() {
     dbgPadrao->AddColumn(QStringLiteral("VRSALDOPARCCIAP"), 104);
     dbgPadrao->AddColumn(QStringLiteral("VRCREDAPROPCIAP"), 112);
     // The situation word must read whole in our face, where 60 pixels cut "Apropriado".
-    const int situationText = dbgPadrao->fontMetrics().horizontalAdvance(
-        msgPadrao->Msg(QStringLiteral("APROPRIADO")));
+    const int situationText =
+        dbgPadrao->fontMetrics().horizontalAdvance(msgPadrao->Msg(QStringLiteral("APROPRIADO")));
     dbgPadrao->AddColumn(QStringLiteral("IDSITCOMPETCIAP"), qMax(60, situationText + 12));
 
     dbgBensComp->SetDataSource(dtsBensComp);

@@ -391,7 +391,9 @@ void tst_ScreenLayout::grids() {
     int total = 0;
     for (int i = 0; i < m_form->dbgPadrao->ColumnCount(); ++i)
         total += m_form->dbgPadrao->ColumnWidth(i);
-    QVERIFY2(total <= m_form->dbgPadrao->viewport()->width(), qPrintable(QStringLiteral("%1 > %2").arg(total).arg(m_form->dbgPadrao->viewport()->width())));
+    QVERIFY2(total <= m_form->dbgPadrao->viewport()->width(),
+             qPrintable(
+                 QStringLiteral("%1 > %2").arg(total).arg(m_form->dbgPadrao->viewport()->width())));
 
     const TDBGrid::Options expected =
         TDBGrid::Options(TDBGrid::dgEditing) | TDBGrid::dgTitles | TDBGrid::dgColumnResize |
