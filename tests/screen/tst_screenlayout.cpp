@@ -369,7 +369,6 @@ void tst_ScreenLayout::grids() {
           std::tuple{m_form->dbgBensComp, bens, m_form->dtsBensComp}}) {
         QCOMPARE(grid->DataSource(), source);
         QCOMPARE(grid->ColumnCount(), columns.size());
-        int total = 0;
         for (int i = 0; i < columns.size(); ++i) {
             const Col& c = columns.at(i);
             QCOMPARE(grid->ColumnFieldName(i), QString::fromLatin1(c.field));
@@ -383,9 +382,7 @@ void tst_ScreenLayout::grids() {
             QVERIFY2(grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) <
                          grid->ColumnWidth(i),
                      c.field);
-            total += grid->ColumnWidth(i);
         }
-        Q_UNUSED(total);
     }
     // The competências fit the screen's width without scrolling sideways.
     int total = 0;
