@@ -1,5 +1,4 @@
 #include "AppOptions.h"
-#include "DialogService.h"
 #include "DtmDBGeral.h"
 #include "EmbeddedServer.h"
 #include "HostApplication.h"
@@ -10,6 +9,7 @@
 #include "HostSettings.h"
 #include "JsonRpc.h"
 #include "PackageLoader.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 #include "TNetConnection.h"
 

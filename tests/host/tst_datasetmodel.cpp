@@ -1,7 +1,7 @@
 #include "DataSetModel.h"
-#include "DialogService.h"
 #include "EditMask.h"
 #include "HostErrors.h"
+#include "RecordingDialogService.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 

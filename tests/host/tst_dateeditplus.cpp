@@ -1,6 +1,6 @@
-#include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "RecordingDialogService.h"
 #include "TDateEditPlus.h"
 
 #include <QLineEdit>

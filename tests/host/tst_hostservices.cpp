@@ -1,9 +1,9 @@
 #include "DataPacket.h"
-#include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
 #include "HostSettings.h"
 #include "JsonRpc.h"
+#include "RecordingDialogService.h"
 
 #include <QGuiApplication>
 #include <QJsonArray>

@@ -1,3 +1,4 @@
+#include "RecordingDialogService.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "WidgetDialogService.h"

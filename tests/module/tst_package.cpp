@@ -1,6 +1,6 @@
-#include "DialogService.h"
 #include "HostServices.h"
 #include "PackageInfo.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 
 #include <QApplication>

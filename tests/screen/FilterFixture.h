@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogService.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 
 #include <QDate>

@@ -1,7 +1,7 @@
 #include "Cli_mzr02400.h"
-#include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"

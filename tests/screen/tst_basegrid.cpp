@@ -1,5 +1,5 @@
-#include "DialogService.h"
 #include "HostErrors.h"
+#include "RecordingDialogService.h"
 #include "TClientDataSet.h"
 #include "TDBNavigator.h"
 #include "TDBText.h"

@@ -1,6 +1,6 @@
-#include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"

@@ -1,7 +1,7 @@
 #include "DataSetModel.h"
-#include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "RecordingDialogService.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"

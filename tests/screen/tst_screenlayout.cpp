@@ -1,5 +1,5 @@
-#include "DialogService.h"
 #include "HostServices.h"
+#include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 #include "TADOIBQuery.h"
 #include "TBtnPesquisa.h"

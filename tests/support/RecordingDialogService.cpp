@@ -1,4 +1,4 @@
-#include "DialogService.h"
+#include "RecordingDialogService.h"
 
 #include "TClientDataSet.h"
 #include "TDataSource.h"
