@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace ciap::server {
+namespace ciap {
 
 PacketWriter::PacketWriter(const QList<FieldDef>& fields, qsizetype bytesHint) {
     QByteArray header;
@@ -108,7 +108,7 @@ void PacketWriter::number(double value) {
 void PacketWriter::date(const QDate& value) {
     separator();
     char text[12];
-    if (!ciap::quotedIsoDate(value, text)) {
+    if (!quotedIsoDate(value, text)) {
         put("null", 4);
         return;
     }
@@ -132,4 +132,4 @@ QByteArray PacketWriter::emptyPacket(const QList<FieldDef>& fields) {
     return PacketWriter(fields).finish();
 }
 
-} // namespace ciap::server
+} // namespace ciap

@@ -7,11 +7,11 @@
 #include <QList>
 #include <cstring>
 
-namespace ciap::server {
+namespace ciap {
 
 // Writes a data packet's JSON text row by row, in the form decodePacket reads, without
-// building a document. A month may hold 100,000 assets: cells are written straight into one
-// growing buffer, with no per-cell allocation.
+// building a document: how the server answers. A month may hold 100,000 assets: cells are
+// written straight into one growing buffer, with no per-cell allocation.
 class PacketWriter final {
 public:
     explicit PacketWriter(const QList<FieldDef>& fields, qsizetype bytesHint = 0);
@@ -52,4 +52,4 @@ private:
     bool m_firstCell = true;
 };
 
-} // namespace ciap::server
+} // namespace ciap

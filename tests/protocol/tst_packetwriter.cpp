@@ -4,7 +4,6 @@
 #include <QTest>
 
 using namespace ciap;
-using ciap::server::PacketWriter;
 
 // The server writes packets as text by hand; the client's decoder must read back every value.
 class TestPacketWriter : public QObject {
@@ -63,4 +62,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestPacketWriter)
-#include "tst_packet_writer.moc"
+#include "tst_packetwriter.moc"
