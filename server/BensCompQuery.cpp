@@ -6,6 +6,7 @@
 #include "SqlStatement.h"
 #include "StorageError.h"
 
+#include <QSqlDriver>
 #include <sqlite3.h>
 
 namespace ciap::server {
@@ -22,14 +23,18 @@ QString BensCompQuery::sql() {
         " ORDER BY b.CDBEMATIVO");
 }
 
-QByteArray BensCompQuery::packet(Session& session, const QString& company, const QString& tax,
-                                 qint64 sequence, const Month& month) {
-    if (session.sqliteHandle())
-        return viaSqlite(session, company, tax, sequence, month);
-    return viaQtSql(session, company, tax, sequence, month);
-}
-
 namespace {
+
+// The SQLite connection under the session's QtSql one: this read alone goes around QtSql, so
+// the handle stays here rather than in the session. nullptr off SQLite.
+sqlite3* sqliteHandle(Session& session) {
+    if (session.config().backend() != DatabaseConfig::Backend::Sqlite)
+        return nullptr;
+    const QVariant handle = session.database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
 
 // Finalizes on every path, so that no statement keeps the read snapshot open.
 struct StatementHolder {
@@ -51,10 +56,8 @@ void writeTextColumn(PacketWriter& w, sqlite3_stmt* stmt, int column) {
     w.textUtf8(text, sqlite3_column_bytes(stmt, column));
 }
 
-} // namespace
-
-QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, const QString& tax,
-                                    qint64 sequence, const Month& month) {
+QByteArray viaSqlite(sqlite3* db, Session& session, const QString& company, const QString& tax,
+                     qint64 sequence, const Month& month) {
     qsizetype expectedRows = 0;
     {
         SqlStatement count(session,
@@ -65,9 +68,8 @@ QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, co
         if (count.next())
             expectedRows = count.integer(0);
     }
-    sqlite3* db = session.sqliteHandle();
     StatementHolder h;
-    const QByteArray text = sql().toUtf8();
+    const QByteArray text = BensCompQuery::sql().toUtf8();
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &h.stmt, nullptr) != SQLITE_OK)
         throw StorageError(QStringLiteral("assets of competência"),
                            QString::number(sqlite3_errcode(db)),
@@ -99,9 +101,9 @@ QByteArray BensCompQuery::viaSqlite(Session& session, const QString& company, co
     return w.finish();
 }
 
-QByteArray BensCompQuery::viaQtSql(Session& session, const QString& company, const QString& tax,
-                                   qint64 sequence, const Month& month) {
-    SqlStatement s(session, sql(), "assets of competência");
+QByteArray viaQtSql(Session& session, const QString& company, const QString& tax, qint64 sequence,
+                    const Month& month) {
+    SqlStatement s(session, BensCompQuery::sql(), "assets of competência");
     s.bind(company).bind(tax).bind(sequence).bind(month.firstDay()).exec();
     PacketWriter w(Packets::bensComp());
     while (s.next()) {
@@ -116,6 +118,15 @@ QByteArray BensCompQuery::viaQtSql(Session& session, const QString& company, con
         w.endRow();
     }
     return w.finish();
+}
+
+} // namespace
+
+QByteArray BensCompQuery::packet(Session& session, const QString& company, const QString& tax,
+                                 qint64 sequence, const Month& month) {
+    if (sqlite3* db = sqliteHandle(session))
+        return viaSqlite(db, session, company, tax, sequence, month);
+    return viaQtSql(session, company, tax, sequence, month);
 }
 
 } // namespace ciap::server

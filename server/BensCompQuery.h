@@ -16,12 +16,6 @@ public:
     static QString sql();
     static QByteArray packet(Session& session, const QString& company, const QString& tax,
                              qint64 sequence, const Month& month);
-
-private:
-    static QByteArray viaSqlite(Session& session, const QString& company, const QString& tax,
-                                qint64 sequence, const Month& month);
-    static QByteArray viaQtSql(Session& session, const QString& company, const QString& tax,
-                               qint64 sequence, const Month& month);
 };
 
 } // namespace ciap::server

@@ -2,7 +2,6 @@
 
 #include "StorageError.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 
 namespace ciap::server {
@@ -34,15 +33,6 @@ QSqlQuery& Session::prepared(const QString& sql) {
         it = m_statements.insert(sql, query);
     }
     return **it;
-}
-
-sqlite3* Session::sqliteHandle() {
-    if (m_config.backend() != DatabaseConfig::Backend::Sqlite)
-        return nullptr;
-    const QVariant handle = database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 void Session::drop() {

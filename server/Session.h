@@ -8,8 +8,6 @@
 #include <QString>
 #include <memory>
 
-struct sqlite3;
-
 namespace ciap::server {
 
 // One database connection and its prepared statements, owned by one thread. Opened on first
@@ -24,7 +22,6 @@ public:
     const DatabaseConfig& config() const { return m_config; }
     QSqlDatabase& database();                // throws StorageError when it cannot connect
     QSqlQuery& prepared(const QString& sql); // prepared once per connection
-    sqlite3* sqliteHandle();                 // the connection's own handle; nullptr off SQLite
     void drop();                             // forget the connection (after it may have broken)
 
 private:
