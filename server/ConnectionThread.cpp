@@ -1,7 +1,7 @@
 #include "ConnectionThread.h"
 
 #include "ClientConnection.h"
-#include "ServerLog.h"
+#include "RpcLog.h"
 #include "Session.h"
 
 #include <QTcpSocket>

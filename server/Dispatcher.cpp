@@ -1,26 +1,14 @@
 #include "Dispatcher.h"
 
 #include "JsonRpc.h"
+#include "MethodHandler.h"
 #include "PacketCodec.h"
-#include "ServerLog.h"
+#include "RpcLog.h"
 #include "ServerMessages.h"
 #include "ServiceError.h"
 #include "Session.h"
 #include "StorageError.h"
-#include "handlers/ApropriarHandler.h"
-#include "handlers/CancelaApropriacaoHandler.h"
-#include "handlers/CarregaImpostoNFBemParcelaHandler.h"
-#include "handlers/DelBensCompHandler.h"
-#include "handlers/GetBensCompHandler.h"
-#include "handlers/GetCiapHandler.h"
-#include "handlers/GetCompetExisteHandler.h"
-#include "handlers/GetInscEstaHandler.h"
-#include "handlers/GetNrseqCiapHandler.h"
-#include "handlers/GetVerificaImpostoHandler.h"
-#include "handlers/GetVrParcelBemCompHandler.h"
-#include "handlers/GravaInfBensCiapHandler.h"
-#include "handlers/SetCiapHandler.h"
-#include "handlers/VdBemParcelHandler.h"
+#include "StorageLog.h"
 
 #include <QElapsedTimer>
 
@@ -50,22 +38,9 @@ QString loggable(const QString& method) {
 
 } // namespace
 
-Dispatcher::Dispatcher(QString token)
-    : m_token(std::move(token)) {
-    m_handlers.push_back(std::make_unique<GetVerificaImpostoHandler>());
-    m_handlers.push_back(std::make_unique<GetCiapHandler>());
-    m_handlers.push_back(std::make_unique<GetBensCompHandler>());
-    m_handlers.push_back(std::make_unique<SetCiapHandler>());
-    m_handlers.push_back(std::make_unique<GetNrseqCiapHandler>());
-    m_handlers.push_back(std::make_unique<GetVrParcelBemCompHandler>());
-    m_handlers.push_back(std::make_unique<GetCompetExisteHandler>());
-    m_handlers.push_back(std::make_unique<GravaInfBensCiapHandler>());
-    m_handlers.push_back(std::make_unique<VdBemParcelHandler>());
-    m_handlers.push_back(std::make_unique<ApropriarHandler>());
-    m_handlers.push_back(std::make_unique<CarregaImpostoNFBemParcelaHandler>());
-    m_handlers.push_back(std::make_unique<GetInscEstaHandler>());
-    m_handlers.push_back(std::make_unique<CancelaApropriacaoHandler>());
-    m_handlers.push_back(std::make_unique<DelBensCompHandler>());
+Dispatcher::Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>> handlers)
+    : m_token(std::move(token))
+    , m_handlers(std::move(handlers)) {
     for (const auto& h : m_handlers)
         m_byName.insert(h->name(), h.get());
 }
@@ -120,10 +95,7 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) co
     } catch (const StorageError& e) {
         qCWarning(lcStorage, "%s failed in %s (code %s)", qPrintable(method), qPrintable(e.label()),
                   qPrintable(e.nativeCode()));
-        // 23505 / 2067 / 1555: a unique key taken by a concurrent writer since it was checked.
-        static const QStringList uniqueCodes{QStringLiteral("23505"), QStringLiteral("2067"),
-                                             QStringLiteral("1555")};
-        if (uniqueCodes.contains(e.nativeCode())) {
+        if (e.duplicateKey()) {
             code = RpcCode::ConflictError;
             message = ServerMessages::conflict();
         } else {

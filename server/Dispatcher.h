@@ -18,7 +18,7 @@ class Dispatcher final {
 public:
     static constexpr const char* ObjectName = "MZR02400.rdmCIAP";
 
-    explicit Dispatcher(QString token);
+    Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>> handlers);
     ~Dispatcher();
 
     // Never throws. Empty for a notification.

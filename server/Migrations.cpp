@@ -1,9 +1,9 @@
 #include "Migrations.h"
 
-#include "ServerLog.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
+#include "StorageLog.h"
 #include "TransactionGuard.h"
 
 #include <QSqlError>

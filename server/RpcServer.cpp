@@ -2,7 +2,7 @@
 
 #include "ConnectionThread.h"
 #include "JsonRpc.h"
-#include "ServerLog.h"
+#include "RpcLog.h"
 #include "ServerMessages.h"
 
 #include <QTcpSocket>

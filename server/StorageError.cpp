@@ -34,4 +34,12 @@ bool StorageError::full() const {
     return m_nativeCode == QLatin1String("13") || m_nativeCode == QLatin1String("53100");
 }
 
+bool StorageError::duplicateKey() const {
+    // PostgreSQL: 23505 unique_violation; SQLite: 2067 SQLITE_CONSTRAINT_UNIQUE, 1555
+    // SQLITE_CONSTRAINT_PRIMARYKEY.
+    static const QStringList codes{QStringLiteral("23505"), QStringLiteral("2067"),
+                                   QStringLiteral("1555")};
+    return codes.contains(m_nativeCode);
+}
+
 } // namespace ciap::server

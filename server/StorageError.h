@@ -21,6 +21,8 @@ public:
     bool busy() const;     // the database stayed locked past the wait
     bool readOnly() const; // the database refuses writes (read-only file, mount or replica)
     bool full() const;     // no room left: disk full or the file at its size cap
+    // A unique key taken by a concurrent writer since it was checked: the row changed meanwhile.
+    bool duplicateKey() const;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:

@@ -1,8 +1,8 @@
 #include "TransactionGuard.h"
 
-#include "ServerLog.h"
 #include "Session.h"
 #include "StorageError.h"
+#include "StorageLog.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

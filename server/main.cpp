@@ -1,3 +1,4 @@
+#include "CiapMethods.h"
 #include "DatabaseConfig.h"
 #include "DemoData.h"
 #include "Dispatcher.h"
@@ -52,7 +53,7 @@ int main(int argc, char* argv[]) {
     if (const int rc = prepareDatabase(*config, options->demo))
         return rc;
 
-    const Dispatcher dispatcher(options->token);
+    const Dispatcher dispatcher(options->token, CiapMethods::all());
     RpcServer server(*config, dispatcher, options->maxFrameMiB * 1024 * 1024,
                      options->maxConnections);
     if (!server.listen(options->host, options->port)) {

@@ -4,8 +4,6 @@
 
 namespace ciap::server {
 
-Q_DECLARE_LOGGING_CATEGORY(lcRpc)     // one line per call: method, duration, outcome
-Q_DECLARE_LOGGING_CATEGORY(lcNet)     // connections
 Q_DECLARE_LOGGING_CATEGORY(lcStorage) // database
 
 } // namespace ciap::server

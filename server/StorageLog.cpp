@@ -1,0 +1,7 @@
+#include "StorageLog.h"
+
+namespace ciap::server {
+
+Q_LOGGING_CATEGORY(lcStorage, "ciap.server.storage")
+
+} // namespace ciap::server
