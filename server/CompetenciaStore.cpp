@@ -1,6 +1,5 @@
 #include "CompetenciaStore.h"
 
-#include "CiapRules.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
@@ -253,37 +252,32 @@ void CompetenciaStore::insertAssets(const CompetenciaRow& row,
     }
 }
 
-double CompetenciaStore::appropriationFactor(const CompetenciaRow& row, const QString& taxKind) {
-    return CiapRules::appropriable(1.0, CiapRules::coefficient(row.total, row.taxed, taxKind),
-                                   taxKind);
+void CompetenciaStore::scaleAssets(const CompetenciaRow& row, double factor) {
+    SqlStatement s(m_session,
+                   QStringLiteral("UPDATE CIAPBEM SET VRAPROPARCCIAP = VRPARCELACIAP * ?") +
+                       byIdentity + QStringLiteral(" AND VRAPROPARCCIAP <> VRPARCELACIAP * ?"),
+                   "recompute assets");
+    s.bind(factor).bind(row.company).bind(row.tax).bind(row.sequence).bind(factor).exec();
 }
 
-void CompetenciaStore::recompute(const CompetenciaRow& row, const QString& taxKind) {
-    const double coefficient = CiapRules::coefficient(row.total, row.taxed, taxKind);
-    const double factor = CiapRules::appropriable(1.0, coefficient, taxKind);
-    {
-        SqlStatement s(m_session,
-                       QStringLiteral("UPDATE CIAPBEM SET VRAPROPARCCIAP = VRPARCELACIAP * ?") +
-                           byIdentity + QStringLiteral(" AND VRAPROPARCCIAP <> VRPARCELACIAP * ?"),
-                       "recompute assets");
-        s.bind(factor).bind(row.company).bind(row.tax).bind(row.sequence).bind(factor).exec();
+CompetenciaStore::AssetTotals CompetenciaStore::assetTotals(const CompetenciaRow& row) {
+    SqlStatement s(
+        m_session,
+        QStringLiteral("SELECT COALESCE(SUM(CAST(ROUND(VRPARCELACIAP * 100) AS BIGINT)), 0),"
+                       " COUNT(*) FROM CIAPBEM") +
+            byIdentity,
+        "balance");
+    s.bind(row.company).bind(row.tax).bind(row.sequence).exec();
+    AssetTotals totals;
+    if (s.next()) {
+        totals.instalmentCents = s.integer(0);
+        totals.count = int(s.integer(1));
     }
-    qint64 balanceCents = 0;
-    int count = 0;
-    {
-        SqlStatement s(
-            m_session,
-            QStringLiteral("SELECT COALESCE(SUM(CAST(ROUND(VRPARCELACIAP * 100) AS BIGINT)), 0),"
-                           " COUNT(*) FROM CIAPBEM") +
-                byIdentity,
-            "balance");
-        s.bind(row.company).bind(row.tax).bind(row.sequence).exec();
-        if (s.next()) {
-            balanceCents = s.integer(0);
-            count = int(s.integer(1));
-        }
-    }
-    const double balance = double(balanceCents) / 100.0;
+    return totals;
+}
+
+void CompetenciaStore::setFigures(const CompetenciaRow& row, double coefficient, double balance,
+                                  double credit, int assetCount) {
     SqlStatement s(m_session,
                    QStringLiteral("UPDATE CIAPCOMPET SET VRCOEFICIAP = ?, VRSALDOPARCCIAP = ?,"
                                   " VRCREDAPROPCIAP = ?, NRQTDBENS = ?") +
@@ -291,8 +285,8 @@ void CompetenciaStore::recompute(const CompetenciaRow& row, const QString& taxKi
                    "recompute competência");
     s.bind(coefficient)
         .bind(balance)
-        .bind(CiapRules::appropriable(balance, coefficient, taxKind))
-        .bind(count)
+        .bind(credit)
+        .bind(assetCount)
         .bind(row.company)
         .bind(row.tax)
         .bind(row.sequence)

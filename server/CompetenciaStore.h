@@ -37,7 +37,7 @@ public:
     void remove(const CompetenciaRow& row);
 
     bool hasAsset(const CompetenciaRow& row, const QString& asset);
-    // factor: what share of an instalment may be appropriated (appropriationFactor()).
+    // factor: what share of an instalment may be appropriated.
     void upsertAsset(const CompetenciaRow& row, const QString& asset, qint64 instalmentCents,
                      double factor);
     void removeAsset(const CompetenciaRow& row, const QString& asset);
@@ -45,11 +45,17 @@ public:
     // Many rows at once (a month's load); pairs of asset number and instalment in cents.
     void insertAssets(const CompetenciaRow& row, const QList<QPair<QString, qint64>>& assets,
                       double factor);
-    static double appropriationFactor(const CompetenciaRow& row, const QString& taxKind);
 
-    // Derives coefficient, balance, asset count, credit and every asset's value to
-    // appropriate from the stored outgoing values and loaded assets.
-    void recompute(const CompetenciaRow& row, const QString& taxKind);
+    // The stored figures derived from the assets; the rules that derive them are the caller's.
+    // Every asset's value to appropriate becomes its instalment times the factor.
+    void scaleAssets(const CompetenciaRow& row, double factor);
+    struct AssetTotals {
+        qint64 instalmentCents = 0; // each instalment counted to the whole cent
+        int count = 0;
+    };
+    AssetTotals assetTotals(const CompetenciaRow& row);
+    void setFigures(const CompetenciaRow& row, double coefficient, double balance, double credit,
+                    int assetCount);
 
 private:
     Session& m_session;

@@ -1,6 +1,7 @@
 #include "MonthLoader.h"
 
 #include "CiapRules.h"
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "RegisterStore.h"
 
@@ -9,13 +10,15 @@ namespace ciap::server {
 bool MonthLoader::loadOutgoing(CompetenciaRow& row, const TaxInfo& tax) {
     const RegisterStore::Outgoing out =
         m_registers.outgoing(row.company, row.registration, row.month);
-    if (out.total <= 0.0)
+    const double total = CiapRules::roundCents(out.total);
+    const double taxed = CiapRules::roundCents(out.taxed);
+    if (total <= 0.0)
         return false;
-    CiapRules::checkOutgoing(out.total, out.taxed);
-    row.total = out.total;
-    row.taxed = out.taxed;
+    CiapRules::checkOutgoing(total, taxed);
+    row.total = total;
+    row.taxed = taxed;
     m_store.updateKeyAndOutgoing(row);
-    m_store.recompute(row, tax.kind);
+    CompetenciaFigures::recompute(m_store, row, tax.kind);
     return true;
 }
 
@@ -29,8 +32,8 @@ bool MonthLoader::loadAssets(CompetenciaRow& row, const TaxInfo& tax) {
     if (load.isEmpty())
         return false;
     m_store.removeAllAssets(row);
-    m_store.insertAssets(row, load, CompetenciaStore::appropriationFactor(row, tax.kind));
-    m_store.recompute(row, tax.kind);
+    m_store.insertAssets(row, load, CompetenciaFigures::appropriationFactor(row, tax.kind));
+    CompetenciaFigures::recompute(m_store, row, tax.kind);
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "RegisterStore.h"
 
-#include "CiapRules.h"
 #include "Keys.h"
 #include "SqlStatement.h"
 
@@ -107,8 +106,8 @@ RegisterStore::Outgoing RegisterStore::outgoing(const QString& company, const QS
     s.bind(company).bind(registration).bind(month.firstDay()).bind(month.lastDay()).exec();
     Outgoing o;
     if (s.next()) {
-        o.total = CiapRules::roundCents(s.number(0));
-        o.taxed = CiapRules::roundCents(s.number(1));
+        o.total = s.number(0);
+        o.taxed = s.number(1);
         o.invoices = int(s.integer(2));
     }
     return o;

@@ -29,6 +29,7 @@ public:
     // before it; the rules decide which of them have an instalment.
     QList<AssetRecord> assetsInPlay(const QString& company, const QString& registration,
                                     const Month& month);
+    // Sums of the month's invoices as stored: the caller rounds them to the cent.
     struct Outgoing {
         double total = 0;
         double taxed = 0;

@@ -1,5 +1,6 @@
 #include "ApropriarHandler.h"
 
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "HandlerSupport.h"
 #include "Params.h"
@@ -29,7 +30,7 @@ QByteArray ApropriarHandler::handle(const QJsonArray& params, Session& session) 
         throw ServiceError::rule(ServerMessages::alreadyAppropriated());
     if (row.assetCount == 0)
         throw ServiceError::rule(ServerMessages::nothingToAppropriate());
-    store.recompute(row, info.kind);
+    CompetenciaFigures::recompute(store, row, info.kind);
     store.setSituation(row, QStringLiteral("A"));
     tx.commit();
     return nullResult();

@@ -1,5 +1,6 @@
 #include "DelBensCompHandler.h"
 
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "HandlerSupport.h"
 #include "Params.h"
@@ -28,7 +29,7 @@ QByteArray DelBensCompHandler::handle(const QJsonArray& params, Session& session
         throw ServiceError::rule(ServerMessages::competenciaNotFound());
     HandlerSupport::requirePending(*row);
     store.removeAllAssets(*row);
-    store.recompute(*row, info.kind);
+    CompetenciaFigures::recompute(store, *row, info.kind);
     tx.commit();
     return nullResult();
 }

@@ -1,6 +1,7 @@
 #include "GravaInfBensCiapHandler.h"
 
 #include "CiapRules.h"
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "HandlerSupport.h"
 #include "Params.h"
@@ -37,11 +38,11 @@ QByteArray GravaInfBensCiapHandler::handle(const QJsonArray& params, Session& se
         if (!CiapRules::takesPart(*record, month))
             throw ServiceError::rule(ServerMessages::assetWithoutInstalment());
         store.upsertAsset(row, asset, CiapRules::instalmentCents(*record, month),
-                          CompetenciaStore::appropriationFactor(row, info.kind));
+                          CompetenciaFigures::appropriationFactor(row, info.kind));
     } else {
         store.removeAsset(row, asset);
     }
-    store.recompute(row, info.kind);
+    CompetenciaFigures::recompute(store, row, info.kind);
     tx.commit();
     return nullResult();
 }

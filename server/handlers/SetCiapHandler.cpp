@@ -1,6 +1,7 @@
 #include "SetCiapHandler.h"
 
 #include "CiapRules.h"
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "DataPacket.h"
 #include "HandlerSupport.h"
@@ -157,7 +158,7 @@ public:
         if (m_store.countByKey(row.company, row.tax, row.registration, row.month) > 0)
             throw ServiceError::rule(ServerMessages::competenciaExists());
         m_store.insert(row);
-        m_store.recompute(row, info.kind);
+        CompetenciaFigures::recompute(m_store, row, info.kind);
     }
 
     void modify(const RowValues& old, const RowValues& now) {
@@ -182,7 +183,7 @@ public:
         row.taxed = now.amount("VRSAIDATRIBCIAP");
         CiapRules::checkOutgoing(row.total, row.taxed);
         m_store.updateKeyAndOutgoing(row);
-        m_store.recompute(row, info.kind);
+        CompetenciaFigures::recompute(m_store, row, info.kind);
     }
 
     void remove(const RowValues& old) { m_store.remove(locked(old, false)); }
