@@ -1,4 +1,5 @@
 #include "HostServices.h"
+#include "LocaleFormat.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"

@@ -2,6 +2,7 @@
 #include "DialogService.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "LocaleFormat.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDateEditPlus.h"

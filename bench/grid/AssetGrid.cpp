@@ -2,6 +2,7 @@
 
 #include "AssetPacket.h"
 #include "HostServices.h"
+#include "LocaleFormat.h"
 #include "TDBGrid.h"
 #include "TField.h"
 

@@ -1,7 +1,7 @@
 #include "DataSetModel.h"
 
 #include "HostErrors.h"
-#include "HostServices.h"
+#include "LocaleFormat.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 

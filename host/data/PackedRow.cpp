@@ -1,7 +1,6 @@
 #include "PackedRow.h"
 
 #include "HostErrors.h"
-#include "HostServices.h"
 #include "LocaleFormat.h"
 
 #include <QDateTime>

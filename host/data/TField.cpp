@@ -1,7 +1,6 @@
 #include "TField.h"
 
 #include "HostErrors.h"
-#include "HostServices.h"
 #include "LocaleFormat.h"
 #include "TClientDataSet.h"
 

@@ -38,9 +38,3 @@ QVariant CheckResultServ(const QVariant& raw, bool raise, int flags);
 // when the user picked a row, which is then the current row. The two flags are kept for the
 // callers' sake and change nothing.
 bool Pesquisar(TDataSource* source, const QString& title, bool, bool);
-
-// pt_BR text conversions, whatever the machine's locale.
-QString formatFloat(const QString& format, double value); // "#,##0.00" → "1.234,57"
-QString floatToStr(double value);                         // general: "1234,57", "2,5"
-QString dateToStr(const QDate& date);                     // dd/MM/yyyy
-QDate strToDate(const QString& text); // dd/MM/yyyy; invalid QDate when not a date

@@ -3,7 +3,6 @@
 // rounding matches the platform: half away from zero on the value's 15-digit decimal form
 // (1.005 formats as "1,01", as users expect from the figure they typed).
 #include "LocaleFormat.h"
-#include "HostServices.h"
 
 #include <QByteArray>
 #include <QLocale>

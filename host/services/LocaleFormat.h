@@ -1,9 +1,16 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
-// Reading numbers as pt_BR users type them, the counterpart of formatFloat/floatToStr in
-// HostServices.h. Accepted: "1.234,56", "1234,56" and "1234.56" (a single dot with no comma is
-// a decimal point; several dots are thousands separators), an optional sign, surrounding blanks
-// and an exponent ("1,5E3"). False for anything else, and for infinities.
+// pt_BR text conversions, whatever the machine's locale.
+QString formatFloat(const QString& format, double value); // "#,##0.00" → "1.234,57"
+QString floatToStr(double value);                         // general: "1234,57", "2,5"
+QString dateToStr(const QDate& date);                     // dd/MM/yyyy
+QDate strToDate(const QString& text); // dd/MM/yyyy; invalid QDate when not a date
+
+// Reading numbers as pt_BR users type them, the counterpart of formatFloat and floatToStr.
+// Accepted: "1.234,56", "1234,56" and "1234.56" (a single dot with no comma is a decimal point;
+// several dots are thousands separators), an optional sign, surrounding blanks and an exponent
+// ("1,5E3"). False for anything else, and for infinities.
 bool tryStrToFloat(const QString& text, double* value);

@@ -3,6 +3,7 @@
 #include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
+#include "LocaleFormat.h"
 #include "RecordingDialogService.h"
 #include "RpcTestClient.h"
 #include "ServerProcess.h"

@@ -1,4 +1,3 @@
-#include "HostServices.h"
 #include "LocaleFormat.h"
 
 #include <QLocale>

@@ -1,6 +1,7 @@
 #include "Cli_mzr02400.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "LocaleFormat.h"
 #include "PacketCodec.h"
 #include "RecordingDialogService.h"
 #include "ScriptedServer.h"
