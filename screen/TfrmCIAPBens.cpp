@@ -31,28 +31,14 @@ QDate dateOf(const TClientDataSet* dataSet, const TField* field) {
 // typed. A failure must not pass for a success either: it is shown at once, before the
 // reload, and handed back to be raised after it.
 std::exception_ptr saveShowingFailure(QWidget* window, const std::function<void()>& save) {
-    std::exception_ptr failure;
-    ActiveShowAvi(window, 1);
-    try {
-        save();
-    } catch (const EAbort&) {
-        failure = std::current_exception(); // already shown by CheckResultServ
-    } catch (const EHostError& e) {
-        MensErro(e.text(), false);
-        failure = std::make_exception_ptr(EAbort(e.text()));
-    } catch (const std::exception& e) {
-        const QString text = QString::fromLocal8Bit(e.what());
-        MensErro(text, false);
-        failure = std::make_exception_ptr(EAbort(text));
-    }
-    DeactiveShowAvi();
-    return failure;
+    const BusyScope busy(window);
+    return runShowingFailure(save);
 }
 
 } // namespace
 
 void TfrmCIAP::AtualizaBensComp() {
-    ActiveShowAvi(this, 1);
+    const BusyScope busy(this);
     try {
         QString remembered;
         const bool relocate = cdsBensComp->Active() && !cdsBensComp->IsEmpty();
@@ -68,10 +54,8 @@ void TfrmCIAP::AtualizaBensComp() {
         HabilitaBotao();
     } catch (...) {
         HabilitaBotao();
-        DeactiveShowAvi();
         throw;
     }
-    DeactiveShowAvi();
 }
 
 void TfrmCIAP::cdsBensCompVRAPROPARCCIAPGetText(TField& sender, QString& text, bool) {

@@ -65,16 +65,12 @@ void TfrmCIAP::sbtOKClick(QObject*) {
         return;
     // The server recomputes the coefficient itself; what it might write back is not used.
     const double coefficient = cdsCIAPVRCOEFICIAP->AsFloat();
-    ActiveShowAvi(this, 1);
-    try {
+    {
+        const BusyScope busy(this);
         callServer(QStringLiteral("Apropriar"),
                    {edtCdEmpresa->text(), edtCdImposto->text(), cdsCIAPCOMPETENCIA->AsString(),
                     coefficient, cdsCIAPNRSEQCIAP->AsString()});
-    } catch (...) {
-        DeactiveShowAvi();
-        throw;
     }
-    DeactiveShowAvi();
     AtualizaCIAP();
 }
 

@@ -15,15 +15,6 @@
 
 namespace {
 
-// The busy indicator goes off however the server work ends.
-class BusyScope final {
-public:
-    explicit BusyScope(QWidget* window) { ActiveShowAvi(window, 1); }
-    ~BusyScope() { DeactiveShowAvi(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
-
 // First day of a typed month ("MM/YYYY" as the mask delivers it, a one-digit month and mask
 // blanks included); an invalid date when it is no month.
 QDate firstDayOfTypedMonth(const QString& typed) {
@@ -46,7 +37,7 @@ bool editingState(DataSetState state) {
 void TfrmCIAP::AtualizaCIAP() {
     const QString registration =
         EmptyString(dbeInscEsta->text()) ? QStringLiteral("T") : dbeInscEsta->text();
-    BusyScope busy(this);
+    const BusyScope busy(this);
     try {
         QString locate;
         const bool relocate = cdsCIAP->Active() && !cdsCIAP->IsEmpty();

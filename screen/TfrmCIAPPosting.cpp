@@ -36,15 +36,6 @@ QString firstElement(const QVariant& data, const QString& method) {
     return list.first().toString();
 }
 
-// The busy indicator for a block of server work, switched off however the block ends.
-class BusyScope final {
-public:
-    explicit BusyScope(QWidget* window) { ActiveShowAvi(window, 1); }
-    ~BusyScope() { DeactiveShowAvi(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
-
 } // namespace
 
 // ---- Data-set events
@@ -124,7 +115,7 @@ void TfrmCIAP::cdsCIAPAfterPost(TClientDataSet& dataSet) {
     if (dataSet.ChangeCount() > 0) {
         // A failed send leaves the change in the log: the next post sends it again, and no
         // reload throws it away.
-        BusyScope busy(this);
+        const BusyScope busy(this);
         callServer(QStringLiteral("setCiap"), {dataSet.DeltaVariant()});
         if (dataSet.LogChanges)
             dataSet.MergeChangeLog();
@@ -144,7 +135,7 @@ void TfrmCIAP::cdsCIAPBeforeDelete(TClientDataSet&) {
 
 void TfrmCIAP::cdsCIAPAfterDelete(TClientDataSet& dataSet) {
     {
-        BusyScope busy(this);
+        const BusyScope busy(this);
         callServer(QStringLiteral("setCiap"), {dataSet.DeltaVariant()});
         if (dataSet.LogChanges)
             dataSet.MergeChangeLog();

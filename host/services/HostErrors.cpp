@@ -13,16 +13,22 @@ const char* EHostError::what() const noexcept {
 EAbort::EAbort(QString text)
     : EHostError(std::move(text)) {}
 
-bool runGuarded(const std::function<void()>& handler) {
+std::exception_ptr runShowingFailure(const std::function<void()>& work) {
+    QString text;
     try {
-        handler();
-        return true;
+        work();
+        return nullptr;
     } catch (const EAbort&) {
-        // already shown to the user
+        return std::current_exception(); // already shown to the user
     } catch (const EHostError& e) {
-        DialogService::instance().showMessage(DialogKind::Error, e.text());
+        text = e.text();
     } catch (const std::exception& e) {
-        DialogService::instance().showMessage(DialogKind::Error, QString::fromUtf8(e.what()));
+        text = QString::fromUtf8(e.what());
     }
-    return false;
+    DialogService::instance().showMessage(DialogKind::Error, text);
+    return std::make_exception_ptr(EAbort(text));
+}
+
+bool runGuarded(const std::function<void()>& handler) {
+    return !runShowingFailure(handler);
 }

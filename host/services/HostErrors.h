@@ -24,6 +24,11 @@ public:
     explicit EAbort(QString text = {});
 };
 
-// The one place where an event handler's exception ends: EAbort is swallowed, any other
-// error is shown through the dialog service. Returns false when the handler threw.
+// Shows what the work threw, through the dialog service (an EAbort was shown already), and hands
+// it back as an EAbort for the caller to raise once its own clean-up is done: a failure is told
+// at once, then aborts silently. nullptr when the work did not throw.
+std::exception_ptr runShowingFailure(const std::function<void()>& work);
+
+// The one place where an event handler's exception ends: shown as by runShowingFailure, then
+// swallowed. Returns false when the handler threw.
 bool runGuarded(const std::function<void()>& handler);

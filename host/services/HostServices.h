@@ -22,6 +22,16 @@ void DeactiveShowAvi();
 bool busyIndicatorActive();
 int busyIndicatorShownCount(); // how many times it was switched on since start (tests)
 
+// How code shows the busy indicator: for as long as the scope lasts, taken away again on every
+// way out of it, an exception included.
+class BusyScope final {
+public:
+    explicit BusyScope(QWidget* window) { ActiveShowAvi(window, 1); }
+    ~BusyScope() { DeactiveShowAvi(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+};
+
 // Application server address, read from the host settings at every call.
 QString WebURL();
 int WebPort();

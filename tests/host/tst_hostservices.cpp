@@ -156,6 +156,32 @@ private Q_SLOTS:
         QCOMPARE(m_dialogs.errors().count(QStringLiteral("uma vez")), 1);
     }
 
+    // Shown at once, once, then handed back as a silent abort.
+    void runShowingFailure_data() {
+        QTest::addColumn<int>("thrown"); // 0 nothing, 1 EAbort, 2 EHostError, 3 std::exception
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("nothing") << 0 << QStringList();
+        QTest::newRow("already shown") << 1 << QStringList();
+        QTest::newRow("host error") << 2 << QStringList{QStringLiteral("falhou")};
+        QTest::newRow("other error") << 3 << QStringList{QStringLiteral("falhou")};
+    }
+    void runShowingFailure() {
+        QFETCH(int, thrown);
+        QFETCH(QStringList, shown);
+        const std::exception_ptr failure = ::runShowingFailure([thrown] {
+            if (thrown == 1)
+                throw EAbort(QStringLiteral("falhou"));
+            if (thrown == 2)
+                throw EHostError(QStringLiteral("falhou"));
+            if (thrown == 3)
+                throw std::runtime_error("falhou");
+        });
+        QCOMPARE(m_dialogs.errors(), shown);
+        QCOMPARE(bool(failure), thrown != 0);
+        if (failure)
+            QVERIFY_THROWS_EXCEPTION(EAbort, std::rethrow_exception(failure));
+    }
+
     void checkResultServ_data() {
         QTest::addColumn<QVariant>("raw");
         QTest::addColumn<QString>("error"); // shown text; empty = success
@@ -295,6 +321,14 @@ private Q_SLOTS:
         DeactiveShowAvi();
         QVERIFY(!busyIndicatorActive());
         QCOMPARE(busyIndicatorShownCount(), shownBefore + 2);
+
+        // The scope takes it away on the way out of an exception too.
+        QVERIFY_THROWS_EXCEPTION(EAbort, [&] {
+            const BusyScope busy(&window);
+            QVERIFY(busyIndicatorActive());
+            throw EAbort();
+        }());
+        QVERIFY(!busyIndicatorActive());
     }
 
     void setChildEnabledKeepsReadOnlyChildrenOff() {
