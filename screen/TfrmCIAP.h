@@ -28,9 +28,11 @@ class TNetConnection;
 //   TfrmCIAPCatalogue.cpp    the message catalogue
 //   TfrmCIAPState.cpp        command state (HabilitaBotao and the tab/menu handlers)
 //   TfrmCIAPFilter.cpp       filter header: field checks, commit, lookups
-//   TfrmCIAPCompetencias.cpp competência list, grid and posting
+//   TfrmCIAPCompetencias.cpp competência list and grid: reload, situation and month texts
+//   TfrmCIAPPosting.cpp      competência editing and persistence, the calculations of a post
 //   TfrmCIAPBens.cpp         assets of the competência
 //   TfrmCIAPCommands.cpp     load, appropriate, cancel, refresh
+// FocusTracker.cpp gives the controls the platform's enter and exit events.
 class TfrmCIAP final : public TfrmPadraoGrid {
     Q_OBJECT
 public:
@@ -79,7 +81,7 @@ public:
     void dbgPadraoColExit(QObject* sender);
     void dbgPadraoEditButtonClick(QObject* sender);
 
-    // ---- Competências: editing and persistence, calculations
+    // ---- Competências: editing and persistence, calculations (TfrmCIAPPosting.cpp)
     void cdsCIAPAfterInsert(TClientDataSet& dataSet);
     void cdsCIAPBeforePost(TClientDataSet& dataSet);
     void cdsCIAPAfterPost(TClientDataSet& dataSet);

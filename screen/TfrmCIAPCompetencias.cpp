@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QStringList>
 
-// Competências: list and grid, editing and persistence, calculations.
+// Competências: list and grid; their editing and posting are in TfrmCIAPPosting.cpp.
 
 namespace {
 
