@@ -1,12 +1,8 @@
 #include "Cli_mzr02400.h"
-#include "DtmDBGeral.h"
-#include "E2EScreen.h"
-#include "HostApplication.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
+#include "LiveScreenFixture.h"
 #include "RpcTestClient.h"
 #include "ScriptedServer.h"
-#include "ServerProcess.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -51,19 +47,16 @@ private:
     void typeNewRow(const QString& month, const QString& registration);
     int serverAssetCount(const QString& month);
     double serverCompetenciaCount(const QString& month, const QString& registration);
-    QString dialogs() const { return m_dialogs.texts().join(QLatin1Char('\n')); }
+    QString dialogs() const { return m_fx.dialogs.texts().join(QLatin1Char('\n')); }
 
     static inline const QString Company = QStringLiteral("01");
     static inline const QString Tax = QStringLiteral("01");
     static inline const QString Registration = QStringLiteral("110042490114");
     static inline const QString OtherRegistration = QStringLiteral("110042490122");
 
-    QTemporaryDir m_dir;
-    QString m_database;
-    ServerProcess m_server;
+    LiveScreenFixture m_fx;
     quint16 m_port = 0;
     ScriptedServer m_refusing;
-    RecordingDialogService m_dialogs;
     QString m_month;        // the current month, free in the demo data
     QString m_pending;      // last month: pending, its assets loaded
     QString m_appropriated; // three months back: appropriated
@@ -90,13 +83,13 @@ bool tst_E2EFaults::startServer(const QString& drill) {
         qputenv("CIAP_SQLITE_DRILL", drill.toUtf8());
     if (m_port != 0)
         arguments << QStringLiteral("--port") << QString::number(m_port);
-    const bool started = m_server.start(m_database, arguments);
+    const bool started = m_fx.server.start(m_fx.database, arguments);
     qunsetenv("CIAP_SQLITE_DRILL");
     if (!started) {
-        qWarning("%s", qPrintable(m_server.error()));
+        qWarning("%s", qPrintable(m_fx.server.error()));
         return false;
     }
-    m_port = m_server.port();
+    m_port = m_fx.server.port();
     return true;
 }
 
@@ -107,33 +100,23 @@ void tst_E2EFaults::useServer(quint16 port) {
 }
 
 void tst_E2EFaults::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    m_database = m_dir.filePath(QStringLiteral("ciap.sqlite"));
     m_month = monthText(0);
     m_pending = monthText(1);
     m_appropriated = monthText(3);
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(startServer());
-    setWebServer(m_server.host(), m_server.port());
-    dtmDBGeral().open(m_database);
-
+    QVERIFY2(m_fx.start(), qPrintable(m_fx.error));
+    m_port = m_fx.server.port();
     QVERIFY(m_refusing.listen());
-
-    Cli_mzr02400_Initialization();
-    QVERIFY(openActiveScreen());
+    QVERIFY(m_fx.openScreen());
     commitFilter();
 }
 
 void tst_E2EFaults::cleanupTestCase() {
-    QVERIFY(closeScreen());
-    dtmDBGeral().close();
-    QVERIFY(m_server.stop());
-    DialogService::setInstance(nullptr);
+    QVERIFY(m_fx.stop());
 }
 
 // Back on the real server with the list of the first tab, whatever the test left behind.
 void tst_E2EFaults::cleanup() {
-    if (!m_server.isRunning())
+    if (!m_fx.server.isRunning())
         QVERIFY(startServer());
     useServer(m_port);
     TfrmCIAP* f = frmCIAP;
@@ -143,7 +126,7 @@ void tst_E2EFaults::cleanup() {
         click(f->sbtDesfazer);
     if (f->pgcPadrao->ActivePage() != f->tshPadrao)
         clickTab(f->tshPadrao);
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
     if (!f->cdsCIAP->Active())
         commitFilter();
     QVERIFY(!busyIndicatorActive());
@@ -164,7 +147,7 @@ void tst_E2EFaults::commitFilter() {
     f->dbeInscEsta->setText(Registration);
     f->dbgPadrao->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->dbgPadrao));
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
     QVERIFY(f->cdsCIAP->Active());
 }
 
@@ -206,7 +189,7 @@ void tst_E2EFaults::typeNewRow(const QString& month, const QString& registration
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), month);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
 }
 
 int tst_E2EFaults::serverAssetCount(const QString& month) {
@@ -305,7 +288,7 @@ void tst_E2EFaults::everyCallRefused() {
     const QString selected = f->cdsCIAPCOMPETENCIA->AsString();
     const int rows = f->cdsCIAP->RecordCount();
     const int assets = f->cdsBensComp->Active() ? f->cdsBensComp->RecordCount() : -1;
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
 
     // Every method the screen calls is refused with a text of the server's own.
     m_refusing.clear();
@@ -329,7 +312,7 @@ void tst_E2EFaults::everyCallRefused() {
 
     QVERIFY(!m_refusing.calls().isEmpty());
     QCOMPARE(m_refusing.calls().first().method, refused);
-    QCOMPARE(m_dialogs.errors(), QStringList{refusal(refused)});
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{refusal(refused)});
     QVERIFY(!busyIndicatorActive());
     QVERIFY(frmCIAP);
     // The list the user was looking at is still there (the filter's commit had closed it on
@@ -356,29 +339,29 @@ void tst_E2EFaults::serverStoppedAndBack() {
     TfrmCIAP* f = frmCIAP;
     const int rows = f->cdsCIAP->RecordCount();
     QVERIFY(rows > 0);
-    QVERIFY(m_server.stop());
+    QVERIFY(m_fx.server.stop());
 
     click(f->sbtVerificar);
-    QCOMPARE(m_dialogs.errors().size(), 1);
-    QVERIFY2(m_dialogs.errors().first().startsWith(
+    QCOMPARE(m_fx.dialogs.errors().size(), 1);
+    QVERIFY2(m_fx.dialogs.errors().first().startsWith(
                  QStringLiteral("Não foi possível conectar ao servidor de aplicação 127.0.0.1:%1")
                      .arg(m_port)),
              qPrintable(dialogs()));
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(f->cdsCIAP->RecordCount(), rows);
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
 
     QVERIFY(startServer());
     click(f->sbtVerificar);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
     QCOMPARE(f->cdsCIAP->RecordCount(), rows);
 
     // A row typed in full, then the server goes away before it is saved.
     typeNewRow(m_month, Registration);
-    QVERIFY(m_server.stop());
+    QVERIFY(m_fx.server.stop());
     click(f->sbtGravar);
-    QCOMPARE(m_dialogs.errors().size(), 1);
-    QVERIFY(m_dialogs.errors().first().startsWith(
+    QCOMPARE(m_fx.dialogs.errors().size(), 1);
+    QVERIFY(m_fx.dialogs.errors().first().startsWith(
         QStringLiteral("Não foi possível conectar ao servidor de aplicação")));
     QCOMPARE(f->cdsCIAP->State(), DataSetState::Insert);
     QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), m_month);
@@ -386,11 +369,11 @@ void tst_E2EFaults::serverStoppedAndBack() {
     QCOMPARE(f->cdsCIAPVRSAIDACIAP->AsFloat(), 1500.0);
     QCOMPARE(f->cdsCIAPVRSAIDATRIBCIAP->AsFloat(), 900.0);
     QVERIFY(!busyIndicatorActive());
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
 
     QVERIFY(startServer());
     click(f->sbtGravar);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
     QCOMPARE(f->cdsCIAP->State(), DataSetState::Browse);
     QCOMPARE(f->cdsCIAP->RecordCount(), rows + 1);
     QVERIFY(selectMonth(m_month));
@@ -426,14 +409,14 @@ void tst_E2EFaults::databaseRefusesWrites() {
     QVERIFY2(selectMonth(m_month), "the month saved by serverStoppedAndBack");
     QCOMPARE(serverAssetCount(m_month), 0);
     const double balance = f->cdsCIAPVRSALDOPARCCIAP->AsFloat();
-    QVERIFY(m_server.stop());
+    QVERIFY(m_fx.server.stop());
     QVERIFY(startServer(drill));
 
     if (action == QLatin1String("load")) {
         clickTab(f->tshBensComp);
         QVERIFY(f->cdsBensComp->IsEmpty());
         click(f->sbtCarregar);
-        QCOMPARE(m_dialogs.errors(), QStringList{message});
+        QCOMPARE(m_fx.dialogs.errors(), QStringList{message});
         QVERIFY(f->cdsBensComp->IsEmpty());
         QCOMPARE(serverAssetCount(m_month), 0);
         clickTab(f->tshPadrao);
@@ -443,14 +426,14 @@ void tst_E2EFaults::databaseRefusesWrites() {
     } else {
         typeNewRow(m_month, OtherRegistration);
         click(f->sbtGravar);
-        QCOMPARE(m_dialogs.errors(), QStringList{message});
+        QCOMPARE(m_fx.dialogs.errors(), QStringList{message});
         QCOMPARE(f->cdsCIAP->State(), DataSetState::Insert);
         QCOMPARE(f->cdsCIAPCDINSCESTA->AsString(), OtherRegistration);
         QCOMPARE(serverCompetenciaCount(m_month, OtherRegistration), 0.0);
     }
     QVERIFY(!busyIndicatorActive());
-    m_dialogs.clear();
-    QVERIFY(m_server.stop());
+    m_fx.dialogs.clear();
+    QVERIFY(m_fx.server.stop());
 }
 
 // Without the drill the same month loads in full: nothing the refused writes left behind
@@ -460,7 +443,7 @@ void tst_E2EFaults::writesWorkAgainAfterTheDrills() {
     QVERIFY(selectMonth(m_month));
     clickTab(f->tshBensComp);
     click(f->sbtCarregar);
-    QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Operação concluída com sucesso.")});
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{QStringLiteral("Operação concluída com sucesso.")});
     QVERIFY(f->cdsBensComp->RecordCount() > 0);
     QCOMPARE(serverAssetCount(m_month), f->cdsBensComp->RecordCount());
 }

@@ -1,10 +1,7 @@
 #include "Cli_mzr02400.h"
-#include "DtmDBGeral.h"
-#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ServerProcess.h"
+#include "LiveScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -42,9 +39,7 @@ private:
     QList<bool> visibleColumns() const;
     static QString month(int monthsAgo);
 
-    QTemporaryDir m_dir;
-    ServerProcess m_server;
-    RecordingDialogService m_dialogs;
+    LiveScreenFixture m_fx;
 };
 
 namespace {
@@ -59,24 +54,13 @@ QString tst_E2EFilter::month(int monthsAgo) {
 }
 
 void tst_E2EFilter::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    const QString database = m_dir.filePath(QStringLiteral("ciap.sqlite"));
-    QVERIFY2(m_server.start(database, {QStringLiteral("--demo")}), qPrintable(m_server.error()));
-    setWebServer(m_server.host(), m_server.port());
-    // The host reads the company and tax registers from the same database.
-    dtmDBGeral().open(database);
-    DialogService::setInstance(&m_dialogs);
-    Cli_mzr02400_Initialization();
-
-    QVERIFY(openActiveScreen());
+    QVERIFY2(m_fx.start(), qPrintable(m_fx.error));
+    QVERIFY(m_fx.openScreen());
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(frmCIAP->edtCdEmpresa));
 }
 
 void tst_E2EFilter::cleanupTestCase() {
-    QVERIFY(closeScreen());
-    dtmDBGeral().close();
-    QVERIFY(m_server.stop());
-    DialogService::setInstance(nullptr);
+    QVERIFY(m_fx.stop());
 }
 
 void tst_E2EFilter::typeDate(TDateEditPlus* edit, const QDate& date) {
@@ -140,7 +124,8 @@ void tst_E2EFilter::monthsListedWithSituations() {
 
     leavePanel();
 
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(),
+             qPrintable(m_fx.dialogs.texts().join(QLatin1Char('\n'))));
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(f->dtsPadrao->DataSet(), f->cdsCIAP);
     const QString a = QStringLiteral("Apropriado");
@@ -170,7 +155,8 @@ void tst_E2EFilter::kind50HidesValueColumns() {
 
     leavePanel();
 
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(),
+             qPrintable(m_fx.dialogs.texts().join(QLatin1Char('\n'))));
     QCOMPARE(f->edtCdImposto->text(), QStringLiteral("02"));
     QCOMPARE(f->edtNmImposto->text(), QStringLiteral("ICMS - CRÉDITO INTEGRAL"));
     QCOMPARE(oleImposto.toList().value(0).toString(), QStringLiteral("50"));
@@ -180,7 +166,7 @@ void tst_E2EFilter::kind50HidesValueColumns() {
     QApplication::processEvents();
     const QImage shot = HostApplication::windowOf(f)->grab().toImage();
     QVERIFY(!shot.isNull());
-    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR", m_dir.path());
+    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR", m_fx.dir.path());
     QVERIFY(QDir().mkpath(dir));
     QVERIFY(shot.save(QDir(dir).filePath(QStringLiteral("filter-kind50.png"))));
 }
@@ -194,7 +180,7 @@ void tst_E2EFilter::unregisteredCompanyStopsTheCommit() {
 
     leavePanel();
 
-    QCOMPARE(m_dialogs.errors(), QStringList{"Empresa não cadastrada."});
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{"Empresa não cadastrada."});
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->edtCdEmpresa));
     QCOMPARE(f->edtCdEmpresa->text(), QStringLiteral("09"));
     QCOMPARE(f->edtNmEmpresa->text(), QString());

@@ -1,11 +1,7 @@
 #include "CiapApi.h"
 #include "Cli_mzr02400.h"
-#include "DtmDBGeral.h"
-#include "E2EScreen.h"
-#include "HostApplication.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ServerProcess.h"
+#include "LiveScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDateEditPlus.h"
@@ -38,8 +34,7 @@ private:
     void clickTab(QWidget* sheet);
 
     TestDatabase m_db;
-    ServerProcess m_server;
-    RecordingDialogService m_dialogs;
+    LiveScreenFixture m_fx;
     int m_assets = 0;
 };
 
@@ -105,9 +100,9 @@ void tst_E2ELongWork::initTestCase() {
     QElapsedTimer clock;
     clock.start();
     m_db.addManyAssets(ManyAssets);
-    QVERIFY2(m_server.start(m_db.location()), qPrintable(m_server.error()));
+    QVERIFY2(m_fx.start(m_db.location(), {}), qPrintable(m_fx.error));
     RpcTestClient rpc;
-    QVERIFY(rpc.connectTo(m_server.host(), m_server.port()));
+    QVERIFY(rpc.connectTo(m_fx.server.host(), m_fx.server.port()));
     CiapApi api(rpc);
     QCOMPARE(rpc.errorCode(api.create("01", "01", "111", "01/2024")), 0);
     const ciap::DataPacket list = api.list("01", "01");
@@ -117,11 +112,7 @@ void tst_E2ELongWork::initTestCase() {
     QVERIFY(m_assets > ManyAssets);
     qInfo("%d assets prepared in %lld ms", m_assets, qint64(clock.elapsed()));
 
-    DialogService::setInstance(&m_dialogs);
-    setWebServer(m_server.host(), m_server.port());
-    dtmDBGeral().open(m_db.location());
-    Cli_mzr02400_Initialization();
-    QVERIFY(openActiveScreen());
+    QVERIFY(m_fx.openScreen());
     TfrmCIAP* f = frmCIAP;
     f->edtCdEmpresa->setText(QStringLiteral("01"));
     f->edtCdImposto->setText(QStringLiteral("01"));
@@ -130,16 +121,12 @@ void tst_E2ELongWork::initTestCase() {
     f->dbeInscEsta->setText(QStringLiteral("111"));
     f->dbgPadrao->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->dbgPadrao));
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join('\n')));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(m_fx.dialogs.texts().join('\n')));
     QCOMPARE(f->cdsCIAP->RecordCount(), 1);
 }
 
 void tst_E2ELongWork::cleanupTestCase() {
-    QVERIFY(closeScreen());
-    dtmDBGeral().close();
-    if (m_server.isRunning())
-        QVERIFY(m_server.stop());
-    DialogService::setInstance(nullptr);
+    QVERIFY(m_fx.stop());
 }
 
 void tst_E2ELongWork::clickTab(QWidget* sheet) {
@@ -161,7 +148,7 @@ void tst_E2ELongWork::listOfManyAssetsKeepsTheWindowAlive() {
     qInfo("%d assets listed in %lld ms; %d ticks and %d paints while busy; longest gap %lld ms",
           f->cdsBensComp->RecordCount(), elapsed, heartbeat.busyTicks, heartbeat.paints,
           heartbeat.longestGapMs);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join('\n')));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(m_fx.dialogs.texts().join('\n')));
     QCOMPARE(f->cdsBensComp->RecordCount(), m_assets);
     QCOMPARE(f->dbgBensComp->model()->rowCount(), m_assets);
     QCOMPARE(busyIndicatorShownCount(), shown + 1);
@@ -188,18 +175,18 @@ void tst_E2ELongWork::reloadOfManyAssetsKeepsTheEventLoopRunning() {
     timer.start();
     QElapsedTimer clock;
     clock.start();
-    m_dialogs.enqueueAnswer(DialogAnswer::Yes);
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
     QTest::mouseClick(f->sbtCarregar, Qt::LeftButton);
     timer.stop();
     qInfo("%d assets reloaded in %lld ms; %d ticks, %d of them during a server call",
           f->cdsBensComp->RecordCount(), qint64(clock.elapsed()), ticks, ticksInCall);
-    QCOMPARE(m_dialogs.texts(),
+    QCOMPARE(m_fx.dialogs.texts(),
              (QStringList{QStringLiteral("Deseja recarregar os Bens da competência informada. "),
                           QStringLiteral("Operação concluída com sucesso.")}));
     QCOMPARE(f->cdsBensComp->RecordCount(), m_assets);
     QVERIFY(!busyIndicatorActive());
     QVERIFY2(ticksInCall >= 3, qPrintable(QString::number(ticksInCall)));
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
 }
 
 QTEST_MAIN(tst_E2ELongWork)

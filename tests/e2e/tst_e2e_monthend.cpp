@@ -1,12 +1,9 @@
 #include "Cli_mzr02400.h"
-#include "DtmDBGeral.h"
-#include "E2EScreen.h"
 #include "HostApplication.h"
 #include "HostServices.h"
+#include "LiveScreenFixture.h"
 #include "LocaleFormat.h"
-#include "RecordingDialogService.h"
 #include "RpcTestClient.h"
-#include "ServerProcess.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -48,11 +45,9 @@ private:
     bool locateMonth();
     QString cellText(TDBGrid* grid, int row, const QString& fieldName) const;
     void screenshot(const QString& name);
-    QString dialogs() const { return m_dialogs.texts().join(QLatin1Char('\n')); }
+    QString dialogs() const { return m_fx.dialogs.texts().join(QLatin1Char('\n')); }
 
-    QTemporaryDir m_dir;
-    ServerProcess m_server;
-    RecordingDialogService m_dialogs;
+    LiveScreenFixture m_fx;
     QString m_month; // the current month, which the demo data leaves free
     QString m_nrseq;
     int m_assetCount = 0;
@@ -71,25 +66,14 @@ bool near(double a, double b) {
 } // namespace
 
 void tst_E2EMonthEnd::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    const QString database = m_dir.filePath(QStringLiteral("ciap.sqlite"));
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY2(m_server.start(database, {QStringLiteral("--demo")}), qPrintable(m_server.error()));
-    setWebServer(m_server.host(), m_server.port());
-    // The host reads the company and tax registers from the same database.
-    dtmDBGeral().open(database);
     m_month = QDate::currentDate().toString(QStringLiteral("MM/yyyy"));
-    Cli_mzr02400_Initialization();
-
-    QVERIFY(openActiveScreen());
+    QVERIFY2(m_fx.start(), qPrintable(m_fx.error));
+    QVERIFY(m_fx.openScreen());
     commitFilter();
 }
 
 void tst_E2EMonthEnd::cleanupTestCase() {
-    QVERIFY(closeScreen());
-    dtmDBGeral().close();
-    QVERIFY(m_server.stop());
-    DialogService::setInstance(nullptr);
+    QVERIFY(m_fx.stop());
 }
 
 // The user fills the header and leaves it for the list.
@@ -104,7 +88,7 @@ void tst_E2EMonthEnd::commitFilter() {
     f->dbeInscEsta->setText(Registration);
     f->dbgPadrao->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->dbgPadrao));
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
     QVERIFY(f->cdsCIAP->Active());
 }
 
@@ -154,7 +138,7 @@ void tst_E2EMonthEnd::addCompetencia() {
     typeIntoCell(QStringLiteral("VRSAIDACIAP"), QStringLiteral("1500"));
     typeIntoCell(QStringLiteral("VRSAIDATRIBCIAP"), QStringLiteral("900"));
     QTest::mouseClick(f->sbtGravar, Qt::LeftButton);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
     QCOMPARE(f->cdsCIAP->State(), DataSetState::Browse);
     QVERIFY(locateMonth());
     QCOMPARE(f->cdsCIAPIDSITCOMPETCIAP->AsString(), QStringLiteral("P"));
@@ -176,13 +160,13 @@ void tst_E2EMonthEnd::loadItsAssets() {
 
     // An empty list is loaded without a question.
     QTest::mouseClick(f->sbtCarregar, Qt::LeftButton);
-    QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Operação concluída com sucesso.")});
-    QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Information);
-    m_dialogs.clear();
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{QStringLiteral("Operação concluída com sucesso.")});
+    QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Information);
+    m_fx.dialogs.clear();
 
     // The list shows what the server holds for the competência, with the values it computed.
     RpcTestClient rpc;
-    QVERIFY(rpc.connectTo(m_server.host(), m_server.port()));
+    QVERIFY(rpc.connectTo(m_fx.server.host(), m_fx.server.port()));
     const ciap::DataPacket stored =
         rpc.packet(QStringLiteral("getBensComp"), {m_month, Company, Tax, m_nrseq});
     const ciap::DataPacket instalments =
@@ -220,10 +204,10 @@ void tst_E2EMonthEnd::appropriate() {
     QVERIFY(f->sbtOK->isEnabled());
     QVERIFY(!f->btnCancelar->isEnabled());
 
-    m_dialogs.enqueueAnswer(DialogAnswer::Yes);
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
     QTest::mouseClick(f->sbtOK, Qt::LeftButton);
-    QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Confirmar apropriação?")});
-    m_dialogs.clear();
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{QStringLiteral("Confirmar apropriação?")});
+    m_fx.dialogs.clear();
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), m_month);
     QCOMPARE(f->cdsCIAPIDSITCOMPETCIAP->AsString(), QStringLiteral("A"));
@@ -256,16 +240,16 @@ void tst_E2EMonthEnd::appropriatedAssetsShowTheirInstalment() {
     }
     QVERIFY2(typeNine > 0, "the demo register has type 09 assets in the month");
     clickTab(f->tshPadrao);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(dialogs()));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
 }
 
 void tst_E2EMonthEnd::cancelTheAppropriation() {
     TfrmCIAP* f = frmCIAP;
     QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), m_month);
     QVERIFY(f->btnCancelar->isEnabled());
-    m_dialogs.enqueueAnswer(DialogAnswer::Yes);
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
     QTest::mouseClick(f->btnCancelar, Qt::LeftButton);
-    QCOMPARE(m_dialogs.texts(),
+    QCOMPARE(m_fx.dialogs.texts(),
              (QStringList{QStringLiteral("Confirmar cancelamento da Apropriação?"),
                           QStringLiteral("Competência cancelada com sucesso")}));
     QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), m_month);

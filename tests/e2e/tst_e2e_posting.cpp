@@ -1,11 +1,7 @@
 #include "Cli_mzr02400.h"
-#include "DtmDBGeral.h"
-#include "E2EScreen.h"
-#include "HostApplication.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
+#include "LiveScreenFixture.h"
 #include "RpcTestClient.h"
-#include "ServerProcess.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDateEditPlus.h"
@@ -34,18 +30,12 @@ private Q_SLOTS:
     void deleteRemovesMonthAndAssets();
 
 private:
-    bool startServer();
-    void openScreen();
-    void closeScreen();
     void commitFilter();
     void typeIntoCell(const QString& fieldName, const QString& text);
     bool locateMonth();
     std::unique_ptr<RpcTestClient> client();
 
-    QTemporaryDir m_dir;
-    QString m_database;
-    ServerProcess m_server;
-    RecordingDialogService m_dialogs;
+    LiveScreenFixture m_fx;
     QString m_month; // the current month, which the demo data leaves free
     QString m_nrseq;
     double m_coefficient = 0;
@@ -65,46 +55,20 @@ bool near(double a, double b) {
 
 } // namespace
 
-bool tst_E2EPosting::startServer() {
-    if (!m_server.start(m_database, {QStringLiteral("--demo")})) {
-        qWarning("%s", qPrintable(m_server.error()));
-        return false;
-    }
-    setWebServer(m_server.host(), m_server.port());
-    return true;
-}
-
 std::unique_ptr<RpcTestClient> tst_E2EPosting::client() {
     auto c = std::make_unique<RpcTestClient>();
-    if (!c->connectTo(m_server.host(), m_server.port()))
+    if (!c->connectTo(m_fx.server.host(), m_fx.server.port()))
         return nullptr;
     return c;
 }
 
 void tst_E2EPosting::initTestCase() {
-    QVERIFY(m_dir.isValid());
-    m_database = m_dir.filePath(QStringLiteral("ciap.sqlite"));
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(startServer());
-    // The host reads the company and tax registers from the same database.
-    dtmDBGeral().open(m_database);
     m_month = QDate::currentDate().toString(QStringLiteral("MM/yyyy"));
-    Cli_mzr02400_Initialization();
+    QVERIFY2(m_fx.start(), qPrintable(m_fx.error));
 }
 
 void tst_E2EPosting::cleanupTestCase() {
-    closeScreen();
-    dtmDBGeral().close();
-    QVERIFY(m_server.stop());
-    DialogService::setInstance(nullptr);
-}
-
-void tst_E2EPosting::openScreen() {
-    QVERIFY(openActiveScreen());
-}
-
-void tst_E2EPosting::closeScreen() {
-    QVERIFY(::closeScreen());
+    QVERIFY(m_fx.stop());
 }
 
 // The user fills the header and leaves it for the list.
@@ -122,7 +86,8 @@ void tst_E2EPosting::commitFilter() {
     f->dbeInscEsta->setText(Registration);
     f->dbgPadrao->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->dbgPadrao));
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(),
+             qPrintable(m_fx.dialogs.texts().join(QLatin1Char('\n'))));
     QVERIFY(f->cdsCIAP->Active());
 }
 
@@ -142,7 +107,7 @@ bool tst_E2EPosting::locateMonth() {
 }
 
 void tst_E2EPosting::typedMonthIsPostedAndListed() {
-    openScreen();
+    QVERIFY(m_fx.openScreen());
     commitFilter();
     TfrmCIAP* f = frmCIAP;
     QVERIFY(!locateMonth());
@@ -162,7 +127,8 @@ void tst_E2EPosting::typedMonthIsPostedAndListed() {
     QVERIFY(QApplication::focusWidget() != f->dbgPadrao);
     QVERIFY(f->sbtGravar->isEnabled());
     QTest::mouseClick(f->sbtGravar, Qt::LeftButton);
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(),
+             qPrintable(m_fx.dialogs.texts().join(QLatin1Char('\n'))));
     QVERIFY(!busyIndicatorActive());
 
     // The list now comes from the server.
@@ -202,7 +168,7 @@ void tst_E2EPosting::assetsLoadedGiveTheRuleFigures() {
 
     TfrmCIAP* f = frmCIAP;
     QTest::mouseClick(f->sbtVerificar, Qt::LeftButton);
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
     QVERIFY(locateMonth());
     m_coefficient = f->cdsCIAPVRCOEFICIAP->AsFloat();
     m_balance = f->cdsCIAPVRSALDOPARCCIAP->AsFloat();
@@ -215,11 +181,11 @@ void tst_E2EPosting::assetsLoadedGiveTheRuleFigures() {
 
 void tst_E2EPosting::survivesServerRestart() {
     QVERIFY(frmCIAP);
-    closeScreen();
-    QVERIFY(m_server.stop());
-    QVERIFY(startServer());
+    QVERIFY(m_fx.closeScreen());
+    QVERIFY(m_fx.server.stop());
+    QVERIFY2(m_fx.startServer(), qPrintable(m_fx.error));
 
-    openScreen();
+    QVERIFY(m_fx.openScreen());
     commitFilter();
     TfrmCIAP* f = frmCIAP;
     QVERIFY(locateMonth());
@@ -242,10 +208,10 @@ void tst_E2EPosting::deleteRemovesMonthAndAssets() {
     const QJsonArray key{m_month, Company, Tax, m_nrseq};
     QVERIFY(!rpc->packet(QStringLiteral("getBensComp"), key).rows.isEmpty());
 
-    m_dialogs.enqueueAnswer(DialogAnswer::Yes);
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
     QVERIFY(f->sbtExcluir->isEnabled());
     QTest::mouseClick(f->sbtExcluir, Qt::LeftButton);
-    QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Confirma exclusão?")});
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{QStringLiteral("Confirma exclusão?")});
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(f->cdsCIAP->ChangeCount(), 0);
     QCOMPARE(f->cdsCIAP->RecordCount(), before - 1);

@@ -1,8 +1,7 @@
 #include "Cli_mzr02400.h"
 #include "HostErrors.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -57,9 +56,7 @@ private:
                         const QVariant& instalment = 100.0, const QVariant& share = 25.0);
     QStringList methods() const;
 
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 namespace {
@@ -78,32 +75,27 @@ QJsonValue vdAnswer(const QList<QVariantList>& rows) {
 } // namespace
 
 void tst_Assets::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
-    m_form->show();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Shown), qPrintable(m_fx.error));
 }
 
 void tst_Assets::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_Assets::init() {
     // Cancelling a row left pending by the previous test reloads the list.
-    m_server.setDefault(QStringLiteral("getBensComp"), assetsAnswer({}));
-    m_form->dtsPadrao->SetDataSet(nullptr);
-    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
-    for (TClientDataSet* ds : {m_form->cdsCIAP, m_form->cdsBensComp}) {
+    m_fx.server.setDefault(QStringLiteral("getBensComp"), assetsAnswer({}));
+    m_fx.form->dtsPadrao->SetDataSet(nullptr);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
+    for (TClientDataSet* ds : {m_fx.form->cdsCIAP, m_fx.form->cdsBensComp}) {
         if (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert)
             ds->Cancel();
         ds->Close();
     }
-    m_form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_form->edtCdImposto->setText(QStringLiteral("01"));
-    m_server.clear();
-    m_dialogs.clear();
+    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_fx.form->edtCdImposto->setText(QStringLiteral("01"));
+    m_fx.server.clear();
+    m_fx.dialogs.clear();
     stBemDel.clear();
     dtCopetDel = QDate();
 }
@@ -119,7 +111,7 @@ QVariantList tst_Assets::rowOf(const QList<ciap::FieldDef>& defs, const Values& 
 // which of the two it was given.
 void tst_Assets::loadCompetencia(const QString& situation) {
     ciap::DataPacket packet;
-    packet.fields = m_form->cdsCIAP->FieldDefs();
+    packet.fields = m_fx.form->cdsCIAP->FieldDefs();
     packet.rows.append(rowOf(packet.fields, {{"CDEMPRESA", QStringLiteral("01")},
                                              {"CDIMPOSTO", QStringLiteral("02")},
                                              {"COMPETENCIA", QStringLiteral("03/2024")},
@@ -129,9 +121,9 @@ void tst_Assets::loadCompetencia(const QString& situation) {
                                              {"ITEMEXISTE", 2.0},
                                              {"CDINSCESTA", QStringLiteral("111")},
                                              {"NRSEQCIAP", QStringLiteral("0000000017")}}));
-    m_form->cdsCIAP->SetData(packet);
-    m_form->pgcPadrao->SetActivePage(m_form->tshBensComp);
-    m_form->dtsPadrao->SetDataSet(m_form->cdsBensComp);
+    m_fx.form->cdsCIAP->SetData(packet);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshBensComp);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsBensComp);
 }
 
 tst_Assets::Values tst_Assets::asset(const QString& code, const QString& type,
@@ -149,42 +141,42 @@ tst_Assets::Values tst_Assets::asset(const QString& code, const QString& type,
 
 QJsonValue tst_Assets::assetsAnswer(const QList<Values>& assets) const {
     QList<QVariantList> rows;
-    const QList<ciap::FieldDef> defs = m_form->cdsBensComp->FieldDefs();
+    const QList<ciap::FieldDef> defs = m_fx.form->cdsBensComp->FieldDefs();
     for (const Values& a : assets)
         rows.append(rowOf(defs, a));
     return ScriptedServer::packet(defs, rows);
 }
 
 void tst_Assets::loadAssets(const QList<Values>& assets) {
-    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(assets));
-    m_form->AtualizaBensComp();
-    m_server.clear();
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(assets));
+    m_fx.form->AtualizaBensComp();
+    m_fx.server.clear();
 }
 
 QStringList tst_Assets::methods() const {
     QStringList out;
-    for (const ScriptedServer::Call& c : m_server.calls())
+    for (const ScriptedServer::Call& c : m_fx.server.calls())
         out.append(c.method);
     return out;
 }
 
 void tst_Assets::loadAsksForTheSelectedCompetencia() {
     loadCompetencia(QStringLiteral("P"));
-    m_server.enqueueResult(QStringLiteral("getBensComp"),
-                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"),
+                              assetsAnswer({asset(QStringLiteral("0000000001"))}));
     const int shown = busyIndicatorShownCount();
-    m_form->AtualizaBensComp();
+    m_fx.form->AtualizaBensComp();
 
-    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("getBensComp"));
+    const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getBensComp"));
     QCOMPARE(calls.size(), 1);
     // Month, header company, the competência's own tax and sequence number.
     QCOMPARE(calls.first().params, (QJsonArray{"03/2024", "01", "02", "0000000017"}));
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 1);
     QCOMPARE(busyIndicatorShownCount(), shown + 1);
     QVERIFY(!busyIndicatorActive());
     // The load ends in the command state of the assets tab.
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
-    QVERIFY(m_form->sbtCarregar->isEnabled());
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    QVERIFY(m_fx.form->sbtCarregar->isEnabled());
 }
 
 void tst_Assets::reloadKeepsTheCurrentAsset_data() {
@@ -216,25 +208,25 @@ void tst_Assets::reloadKeepsTheCurrentAsset() {
         rows.append(asset(code));
     loadAssets(rows);
     if (currentBefore > 0)
-        m_form->cdsBensComp->SetRecNo(currentBefore);
+        m_fx.form->cdsBensComp->SetRecNo(currentBefore);
     rows.clear();
     for (const QString& code : after)
         rows.append(asset(code));
     loadAssets(rows);
-    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), expected);
+    QCOMPARE(m_fx.form->cdsBensCompCDBEMATIVO->AsString(), expected);
 }
 
 void tst_Assets::failedLoadKeepsTheRows() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000002"))});
-    m_server.enqueueError(QStringLiteral("getBensComp"), -32000, QStringLiteral("Sem banco."));
-    m_form->sbtCarregar->setToolTip(QString());
+    m_fx.server.enqueueError(QStringLiteral("getBensComp"), -32000, QStringLiteral("Sem banco."));
+    m_fx.form->sbtCarregar->setToolTip(QString());
 
-    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->AtualizaBensComp());
-    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Sem banco.")});
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->AtualizaBensComp());
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{QStringLiteral("Sem banco.")});
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 2);
     QVERIFY(!busyIndicatorActive());
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
 }
 
 void tst_Assets::valueToAppropriate_data() {
@@ -281,9 +273,9 @@ void tst_Assets::valueToAppropriate() {
 
     loadCompetencia(situation);
     loadAssets({asset(QStringLiteral("0000000001"), type, instalment, share)});
-    QCOMPARE(m_form->cdsBensCompVRAPROPARCCIAP->DisplayText(), expected);
+    QCOMPARE(m_fx.form->cdsBensCompVRAPROPARCCIAP->DisplayText(), expected);
     // The same text serves for editing.
-    QCOMPARE(m_form->cdsBensCompVRAPROPARCCIAP->Text(), expected);
+    QCOMPARE(m_fx.form->cdsBensCompVRAPROPARCCIAP->Text(), expected);
 }
 
 // Every row is drawn with its own type, not with the current row's; and the neighbouring
@@ -292,27 +284,27 @@ void tst_Assets::gridDrawsEachRowByItsOwnType() {
     loadCompetencia(QStringLiteral("A"));
     loadAssets({asset(QStringLiteral("0000000001"), QStringLiteral("01"), 1234.567, 7.0),
                 asset(QStringLiteral("0000000002"), QStringLiteral("09"), 1234.567, 7.0)});
-    QAbstractItemModel* model = m_form->dbgBensComp->model();
-    QCOMPARE(m_form->cdsBensComp->RecNo(), 1);
+    QAbstractItemModel* model = m_fx.form->dbgBensComp->model();
+    QCOMPARE(m_fx.form->cdsBensComp->RecNo(), 1);
     QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("7"));
     QCOMPARE(model->index(1, 4).data().toString(), QStringLiteral("1234,57"));
     QCOMPARE(model->index(1, 3).data().toString(), QStringLiteral("1.234,57"));
-    m_form->cdsBensComp->SetRecNo(2);
+    m_fx.form->cdsBensComp->SetRecNo(2);
     QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("7"));
 }
 
 void tst_Assets::gridEditingSwitchedOffOnEntering() {
-    TDBGrid* grid = m_form->dbgBensComp;
+    TDBGrid* grid = m_fx.form->dbgBensComp;
     const TDBGrid::Options others =
         TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete;
     grid->SetOptions(others | TDBGrid::dgEditing);
-    m_form->dbgBensCompEnter(grid);
+    m_fx.form->dbgBensCompEnter(grid);
     QCOMPARE(grid->GetOptions(), others);
     grid->SetOption(TDBGrid::dgEditing, true);
-    m_form->dbgBensCompColEnter(grid);
+    m_fx.form->dbgBensCompColEnter(grid);
     QCOMPARE(grid->GetOptions(), others);
-    m_form->dbgBensCompEditButtonClick(grid);
-    QCOMPARE(m_server.callCount(), 0);
+    m_fx.form->dbgBensCompEditButtonClick(grid);
+    QCOMPARE(m_fx.server.callCount(), 0);
 }
 
 void tst_Assets::leavingTheCodeColumn_data() {
@@ -335,16 +327,16 @@ void tst_Assets::leavingTheCodeColumn() {
 
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000042"))});
-    m_server.setDefault(QStringLiteral("VdBemParcel"),
-                        vdAnswer({{"0000000042", "Torno", "PAT-42", 125.5, 2.0}}));
-    m_form->dbgBensComp->SetSelectedIndex(column);
+    m_fx.server.setDefault(QStringLiteral("VdBemParcel"),
+                           vdAnswer({{"0000000042", "Torno", "PAT-42", 125.5, 2.0}}));
+    m_fx.form->dbgBensComp->SetSelectedIndex(column);
     if (state == QLatin1String("insert")) {
-        m_form->cdsBensComp->Insert();
-        m_form->cdsBensCompCDBEMATIVO->SetAsString(code);
+        m_fx.form->cdsBensComp->Insert();
+        m_fx.form->cdsBensCompCDBEMATIVO->SetAsString(code);
     }
-    m_form->dbgBensCompColExit(m_form->dbgBensComp);
-    QCOMPARE(m_server.callsTo(QStringLiteral("VdBemParcel")).size(), checked ? 1 : 0);
-    QVERIFY(m_dialogs.entries.isEmpty());
+    m_fx.form->dbgBensCompColExit(m_fx.form->dbgBensComp);
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("VdBemParcel")).size(), checked ? 1 : 0);
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
 }
 
 void tst_Assets::checkAgainstTheRegister_data() {
@@ -378,67 +370,67 @@ void tst_Assets::checkAgainstTheRegister() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000001"))});
     if (answer.isNull())
-        m_server.enqueueError(QStringLiteral("VdBemParcel"), -32000, error);
+        m_fx.server.enqueueError(QStringLiteral("VdBemParcel"), -32000, error);
     else
-        m_server.enqueueResult(QStringLiteral("VdBemParcel"), answer);
-    m_form->dbgBensComp->SetSelectedIndex(2);
-    m_form->cdsBensComp->Insert();
-    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral(" 42"));
+        m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"), answer);
+    m_fx.form->dbgBensComp->SetSelectedIndex(2);
+    m_fx.form->cdsBensComp->Insert();
+    m_fx.form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral(" 42"));
 
     if (error.isEmpty()) {
-        m_form->VD_BEMPARCELADO(false);
-        QVERIFY(m_dialogs.entries.isEmpty());
+        m_fx.form->VD_BEMPARCELADO(false);
+        QVERIFY(m_fx.dialogs.entries.isEmpty());
     } else {
-        QVERIFY_THROWS_EXCEPTION(EAbort, m_form->VD_BEMPARCELADO(false));
-        QCOMPARE(m_dialogs.errors(), QStringList{error});
-        QCOMPARE(m_form->dbgBensComp->SelectedField(), m_form->cdsBensCompCDBEMATIVO);
+        QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->VD_BEMPARCELADO(false));
+        QCOMPARE(m_fx.dialogs.errors(), QStringList{error});
+        QCOMPARE(m_fx.form->dbgBensComp->SelectedField(), m_fx.form->cdsBensCompCDBEMATIVO);
     }
-    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("VdBemParcel"));
+    const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("VdBemParcel"));
     QCOMPARE(calls.size(), 1);
     // Header company and tax, the competência's month, the adjusted code, its registration.
     QCOMPARE(calls.first().params, (QJsonArray{"01", "01", "03/2024", "0000000042", "111"}));
-    QCOMPARE((QStringList{m_form->cdsBensCompCDBEMATIVO->AsString(),
-                          m_form->cdsBensCompNMBEMATIVO->AsString(),
-                          m_form->cdsBensCompCDPATRIBEMATIVO->AsString(),
-                          m_form->cdsBensCompVRPARCELACIAP->AsString()}),
+    QCOMPARE((QStringList{m_fx.form->cdsBensCompCDBEMATIVO->AsString(),
+                          m_fx.form->cdsBensCompNMBEMATIVO->AsString(),
+                          m_fx.form->cdsBensCompCDPATRIBEMATIVO->AsString(),
+                          m_fx.form->cdsBensCompVRPARCELACIAP->AsString()}),
              row);
 }
 
 void tst_Assets::postWithoutCodeIsRefused() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({});
-    m_form->cdsBensComp->Insert();
+    m_fx.form->cdsBensComp->Insert();
     // Leaving the empty code column says nothing; posting does.
-    m_form->dbgBensComp->SetSelectedIndex(0);
-    m_form->dbgBensCompColExit(m_form->dbgBensComp);
-    QVERIFY(m_dialogs.entries.isEmpty());
-    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Post());
-    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Bem deve ser informado.")});
-    QCOMPARE(m_form->cdsBensComp->State(), DataSetState::Insert);
-    QCOMPARE(m_server.callCount(), 0);
+    m_fx.form->dbgBensComp->SetSelectedIndex(0);
+    m_fx.form->dbgBensCompColExit(m_fx.form->dbgBensComp);
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->cdsBensComp->Post());
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{QStringLiteral("Bem deve ser informado.")});
+    QCOMPARE(m_fx.form->cdsBensComp->State(), DataSetState::Insert);
+    QCOMPARE(m_fx.server.callCount(), 0);
 }
 
 void tst_Assets::postedNewRowIsSavedAndReloaded() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000001"))});
-    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
-                           vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
-    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
-    m_server.enqueueResult(
+    m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"),
+                              vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
+    m_fx.server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_fx.server.enqueueResult(
         QStringLiteral("getBensComp"),
         assetsAnswer({asset(QStringLiteral("0000000001")), asset(QStringLiteral("0000000042"))}));
-    m_form->cdsBensComp->Insert();
-    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
-    m_form->cdsBensComp->Post();
+    m_fx.form->cdsBensComp->Insert();
+    m_fx.form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
+    m_fx.form->cdsBensComp->Post();
 
     QCOMPARE(methods(), (QStringList{"VdBemParcel", "GravaInfBensCiap", "getBensComp"}));
-    QCOMPARE(m_server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
              (QJsonArray{"01", "0000000042", "01", "2024-03-01", "I", "111", "0000000017"}));
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
     QVERIFY(!busyIndicatorActive());
     // The reload put the cursor back on the new asset.
-    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000042"));
-    QCOMPARE(m_form->cdsBensComp->ChangeCount(), 0);
+    QCOMPARE(m_fx.form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000042"));
+    QCOMPARE(m_fx.form->cdsBensComp->ChangeCount(), 0);
 }
 
 // An edited row keeps its own company and date, and is saved with "I" like a new one.
@@ -448,15 +440,16 @@ void tst_Assets::editedRowIsSavedWithI() {
     old.insert(QStringLiteral("DTCOMPETECIAP"), QDate(2024, 2, 1));
     old.insert(QStringLiteral("CDEMPRESA"), QStringLiteral("07"));
     loadAssets({old});
-    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
-                           vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 2.0}}));
-    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
-    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer({old}));
-    m_form->cdsBensComp->Edit();
-    m_form->cdsBensCompNMBEMATIVO->SetAsString(QStringLiteral("Outro nome"));
-    m_form->cdsBensComp->Post();
+    m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"),
+                              vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 2.0}}));
+    m_fx.server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer({old}));
+    m_fx.form->cdsBensComp->Edit();
+    m_fx.form->cdsBensCompNMBEMATIVO->SetAsString(QStringLiteral("Outro nome"));
+    m_fx.form->cdsBensComp->Post();
 
-    const QList<ScriptedServer::Call> saves = m_server.callsTo(QStringLiteral("GravaInfBensCiap"));
+    const QList<ScriptedServer::Call> saves =
+        m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap"));
     QCOMPARE(saves.size(), 1);
     QCOMPARE(saves.first().params,
              (QJsonArray{"01", "0000000042", "01", "2024-02-01", "I", "111", "0000000017"}));
@@ -466,12 +459,12 @@ void tst_Assets::postWithoutChangesOnlyReloads() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000042"))});
     // Neither "already there" nor "found": nothing is copied, so nothing changes.
-    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
-                           vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 0.0}}));
-    m_server.enqueueResult(QStringLiteral("getBensComp"),
-                           assetsAnswer({asset(QStringLiteral("0000000042"))}));
-    m_form->cdsBensComp->Edit();
-    m_form->cdsBensComp->Post();
+    m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"),
+                              vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 0.0}}));
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"),
+                              assetsAnswer({asset(QStringLiteral("0000000042"))}));
+    m_fx.form->cdsBensComp->Edit();
+    m_fx.form->cdsBensComp->Post();
     QCOMPARE(methods(), (QStringList{"VdBemParcel", "getBensComp"}));
 }
 
@@ -482,27 +475,27 @@ void tst_Assets::failedSaveIsShownBeforeTheReload() {
     loadAssets({asset(QStringLiteral("0000000001"))});
     const QString refusal = QStringLiteral("Competência não encontrada. Recarregue a lista e "
                                            "tente novamente.");
-    m_server.enqueueResult(QStringLiteral("VdBemParcel"),
-                           vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
-    m_server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
-    m_server.enqueueResult(QStringLiteral("getBensComp"),
-                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"),
+                              vdAnswer({{"0000000042", "Torno CNC", "PAT-0042", 125.5, 2.0}}));
+    m_fx.server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"),
+                              assetsAnswer({asset(QStringLiteral("0000000001"))}));
     QStringList shownAtReload;
-    m_server.onCall = [&](const ScriptedServer::Call& call) {
+    m_fx.server.onCall = [&](const ScriptedServer::Call& call) {
         if (call.method == QLatin1String("getBensComp"))
-            shownAtReload = m_dialogs.errors();
+            shownAtReload = m_fx.dialogs.errors();
     };
-    m_form->cdsBensComp->Insert();
-    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
-    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Post());
-    m_server.onCall = nullptr;
+    m_fx.form->cdsBensComp->Insert();
+    m_fx.form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("42"));
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->cdsBensComp->Post());
+    m_fx.server.onCall = nullptr;
 
     QCOMPARE(methods(), (QStringList{"VdBemParcel", "GravaInfBensCiap", "getBensComp"}));
     QCOMPARE(shownAtReload, QStringList{refusal});
-    QCOMPARE(m_dialogs.errors(), QStringList{refusal});
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
-    QCOMPARE(m_form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000001"));
-    QCOMPARE(m_form->cdsBensComp->State(), DataSetState::Browse);
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{refusal});
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 1);
+    QCOMPARE(m_fx.form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000001"));
+    QCOMPARE(m_fx.form->cdsBensComp->State(), DataSetState::Browse);
     QVERIFY(!busyIndicatorActive());
 }
 
@@ -534,26 +527,26 @@ void tst_Assets::deleteSendsTheDeletedRow() {
         rows.append(a);
     }
     loadAssets(rows);
-    m_form->cdsBensComp->SetRecNo(deleted);
+    m_fx.form->cdsBensComp->SetRecNo(deleted);
     QList<Values> remaining = rows;
     remaining.removeAt(deleted - 1);
-    m_server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
-    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(remaining));
+    m_fx.server.enqueueResult(QStringLiteral("GravaInfBensCiap"), QJsonValue::Null);
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(remaining));
     QString currentAtSave;
-    m_server.onCall = [&](const ScriptedServer::Call& call) {
+    m_fx.server.onCall = [&](const ScriptedServer::Call& call) {
         if (call.method == QLatin1String("GravaInfBensCiap"))
-            currentAtSave = m_form->cdsBensCompCDBEMATIVO->AsString();
+            currentAtSave = m_fx.form->cdsBensCompCDBEMATIVO->AsString();
     };
-    m_form->cdsBensComp->Delete();
-    m_server.onCall = nullptr;
+    m_fx.form->cdsBensComp->Delete();
+    m_fx.server.onCall = nullptr;
 
     QCOMPARE(currentAtSave, currentAfter);
     QCOMPARE(stBemDel, code);
     QCOMPARE(dtCopetDel, QDate::fromString(date, Qt::ISODate));
     QCOMPARE(methods(), (QStringList{"GravaInfBensCiap", "getBensComp"}));
-    QCOMPARE(m_server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
              (QJsonArray{"01", code, "01", date, "D", "111", "0000000017"}));
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 2);
     QVERIFY(!busyIndicatorActive());
 }
 
@@ -566,32 +559,32 @@ void tst_Assets::failedDeleteBringsTheRowBack() {
     loadAssets(both);
     const QString refusal = QStringLiteral("A competência está apropriada e não pode ser "
                                            "alterada.");
-    m_server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
-    m_server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(both));
+    m_fx.server.enqueueError(QStringLiteral("GravaInfBensCiap"), -32000, refusal);
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"), assetsAnswer(both));
     QStringList shownAtReload;
-    m_server.onCall = [&](const ScriptedServer::Call& call) {
+    m_fx.server.onCall = [&](const ScriptedServer::Call& call) {
         if (call.method == QLatin1String("getBensComp"))
-            shownAtReload = m_dialogs.errors();
+            shownAtReload = m_fx.dialogs.errors();
     };
-    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->cdsBensComp->Delete());
-    m_server.onCall = nullptr;
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->cdsBensComp->Delete());
+    m_fx.server.onCall = nullptr;
     QCOMPARE(methods(), (QStringList{"GravaInfBensCiap", "getBensComp"}));
     QCOMPARE(shownAtReload, QStringList{refusal});
-    QCOMPARE(m_dialogs.errors(), QStringList{refusal});
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 2);
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{refusal});
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 2);
     QVERIFY(!busyIndicatorActive());
 }
 
 void tst_Assets::cancelReloads() {
     loadCompetencia(QStringLiteral("P"));
     loadAssets({asset(QStringLiteral("0000000001"))});
-    m_server.enqueueResult(QStringLiteral("getBensComp"),
-                           assetsAnswer({asset(QStringLiteral("0000000001"))}));
-    m_form->cdsBensComp->Insert();
-    m_form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("7"));
-    m_form->cdsBensComp->Cancel();
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"),
+                              assetsAnswer({asset(QStringLiteral("0000000001"))}));
+    m_fx.form->cdsBensComp->Insert();
+    m_fx.form->cdsBensCompCDBEMATIVO->SetAsString(QStringLiteral("7"));
+    m_fx.form->cdsBensComp->Cancel();
     QCOMPARE(methods(), QStringList{"getBensComp"});
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), 1);
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 1);
 }
 
 QTEST_MAIN(tst_Assets)

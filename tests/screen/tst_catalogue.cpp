@@ -1,6 +1,5 @@
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TMessages.h"
 #include "TfrmCIAP.h"
 
@@ -20,21 +19,15 @@ private Q_SLOTS:
     void catalogueOrder();
 
 private:
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 void tst_Catalogue::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Hidden), qPrintable(m_fx.error));
 }
 
 void tst_Catalogue::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_Catalogue::catalogue_data() {
@@ -90,11 +83,11 @@ void tst_Catalogue::catalogue_data() {
 void tst_Catalogue::catalogue() {
     QFETCH(QString, key);
     QFETCH(QString, text);
-    QCOMPARE(m_form->msgPadrao->Msg(key), text);
+    QCOMPARE(m_fx.form->msgPadrao->Msg(key), text);
 }
 
 void tst_Catalogue::catalogueOrder() {
-    const QStringList lines = m_form->msgPadrao->Lines;
+    const QStringList lines = m_fx.form->msgPadrao->Lines;
     QCOMPARE(lines.size(), 37);
     QCOMPARE(lines.first(), QStringLiteral("Excl|Confirma exclusão?"));
     QCOMPARE(lines.at(10).section(QLatin1Char('|'), 0, 0), QStringLiteral("N_BENSCOMP_CAD"));
@@ -104,7 +97,7 @@ void tst_Catalogue::catalogueOrder() {
     for (const QString& line : lines)
         keys.insert(line.section(QLatin1Char('|'), 0, 0));
     QCOMPARE(keys.size(), 37);
-    QVERIFY(!m_form->msgPadrao->Contains(QStringLiteral("EXCL")));
+    QVERIFY(!m_fx.form->msgPadrao->Contains(QStringLiteral("EXCL")));
 }
 
 QTEST_MAIN(tst_Catalogue)

@@ -1,7 +1,6 @@
 #include "HostErrors.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDataSource.h"
 #include "TPageControl.h"
@@ -53,9 +52,7 @@ private:
     QStringList methods() const;
     void answer(DialogAnswer a);
 
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 namespace {
@@ -77,33 +74,28 @@ const QString Okay = QStringLiteral("Operação concluída com sucesso.");
 } // namespace
 
 void tst_Commands::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
-    m_form->show();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Shown), qPrintable(m_fx.error));
 }
 
 void tst_Commands::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_Commands::init() {
-    m_form->dtsPadrao->SetDataSet(nullptr);
-    m_form->pgcPadrao->SetSheetEnabled(m_form->tshPadrao, true);
-    m_form->pgcPadrao->SetSheetEnabled(m_form->tshBensComp, true);
-    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
+    m_fx.form->dtsPadrao->SetDataSet(nullptr);
+    m_fx.form->pgcPadrao->SetSheetEnabled(m_fx.form->tshPadrao, true);
+    m_fx.form->pgcPadrao->SetSheetEnabled(m_fx.form->tshBensComp, true);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
     // Focus entering the filter panel would close the list, as it does for the user: keep it
     // on the tabs, which stay visible whatever page is shown.
-    m_form->pgcPadrao->findChild<QTabBar*>()->setFocus();
-    for (TClientDataSet* ds : {m_form->cdsCIAP, m_form->cdsBensComp, m_form->cdsRetorno})
+    m_fx.form->pgcPadrao->findChild<QTabBar*>()->setFocus();
+    for (TClientDataSet* ds : {m_fx.form->cdsCIAP, m_fx.form->cdsBensComp, m_fx.form->cdsRetorno})
         ds->Close();
-    m_form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_form->edtCdImposto->setText(QStringLiteral("01"));
-    m_form->dbeInscEsta->clear();
-    m_server.clear();
-    m_dialogs.clear();
+    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_fx.form->edtCdImposto->setText(QStringLiteral("01"));
+    m_fx.form->dbeInscEsta->clear();
+    m_fx.server.clear();
+    m_fx.dialogs.clear();
 }
 
 QVariantList tst_Commands::rowOf(const QList<ciap::FieldDef>& defs, const Values& values) {
@@ -116,7 +108,7 @@ QVariantList tst_Commands::rowOf(const QList<ciap::FieldDef>& defs, const Values
 // One competência whose tax ("02") differs from the header's ("01").
 QJsonValue tst_Commands::competencias(const QString& situation, double total, double taxed,
                                       const QString& registration) const {
-    const QList<ciap::FieldDef> defs = m_form->cdsCIAP->FieldDefs();
+    const QList<ciap::FieldDef> defs = m_fx.form->cdsCIAP->FieldDefs();
     return ScriptedServer::packet(defs,
                                   {rowOf(defs, {{"CDEMPRESA", QStringLiteral("01")},
                                                 {"CDIMPOSTO", QStringLiteral("02")},
@@ -135,16 +127,16 @@ QJsonValue tst_Commands::competencias(const QString& situation, double total, do
 
 void tst_Commands::selectCompetencia(const QString& situation, double total, double taxed,
                                      const QString& registration) {
-    m_server.enqueueResult(QStringLiteral("getCIAP"),
-                           competencias(situation, total, taxed, registration));
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    m_form->AtualizaCIAP();
-    QCOMPARE(m_form->cdsCIAP->RecordCount(), 1);
-    m_server.clear();
+    m_fx.server.enqueueResult(QStringLiteral("getCIAP"),
+                              competencias(situation, total, taxed, registration));
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    m_fx.form->AtualizaCIAP();
+    QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 1);
+    m_fx.server.clear();
 }
 
 QJsonValue tst_Commands::assets(int count) const {
-    const QList<ciap::FieldDef> defs = m_form->cdsBensComp->FieldDefs();
+    const QList<ciap::FieldDef> defs = m_fx.form->cdsBensComp->FieldDefs();
     QList<QVariantList> rows;
     for (int i = 1; i <= count; ++i)
         rows.append(rowOf(defs, {{"CDBEMATIVO", QStringLiteral("%1").arg(i, 10, 10, QChar(u'0'))},
@@ -155,11 +147,11 @@ QJsonValue tst_Commands::assets(int count) const {
 }
 
 void tst_Commands::showAssetsTab(int count) {
-    m_server.enqueueResult(QStringLiteral("getBensComp"), assets(count));
-    m_form->pgcPadrao->SelectPage(m_form->tshBensComp);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsBensComp);
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), count);
-    m_server.clear();
+    m_fx.server.enqueueResult(QStringLiteral("getBensComp"), assets(count));
+    m_fx.form->pgcPadrao->SelectPage(m_fx.form->tshBensComp);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsBensComp);
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), count);
+    m_fx.server.clear();
 }
 
 QJsonValue tst_Commands::retorno(const QStringList& texts) {
@@ -179,13 +171,13 @@ QJsonValue tst_Commands::inscEsta(const QStringList& codes) {
 
 QStringList tst_Commands::methods() const {
     QStringList out;
-    for (const ScriptedServer::Call& c : m_server.calls())
+    for (const ScriptedServer::Call& c : m_fx.server.calls())
         out.append(c.method);
     return out;
 }
 
 void tst_Commands::answer(DialogAnswer a) {
-    m_dialogs.enqueueAnswer(a);
+    m_fx.dialogs.enqueueAnswer(a);
 }
 
 // First tab: recalculate the month's outgoing values. Asks only when a value is above zero,
@@ -237,25 +229,26 @@ void tst_Commands::recalculate() {
     if (!reply.isEmpty())
         answer(answerOf(reply));
     if (result.isNull())
-        m_server.enqueueError(QStringLiteral("CarregaImpostoNFBemParcela"), -32000,
-                              QStringLiteral("Sem notas."));
+        m_fx.server.enqueueError(QStringLiteral("CarregaImpostoNFBemParcela"), -32000,
+                                 QStringLiteral("Sem notas."));
     else
-        m_server.enqueueResult(QStringLiteral("CarregaImpostoNFBemParcela"), result);
-    m_server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P"), 1, 1));
+        m_fx.server.enqueueResult(QStringLiteral("CarregaImpostoNFBemParcela"), result);
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P"), 1, 1));
 
-    const bool finished = runGuarded([this] { m_form->sbtCarregarClick(m_form->sbtCarregar); });
+    const bool finished =
+        runGuarded([this] { m_fx.form->sbtCarregarClick(m_fx.form->sbtCarregar); });
     QCOMPARE(finished, messages.isEmpty() || messages.first() == Okay);
 
-    QStringList texts = m_dialogs.texts();
+    QStringList texts = m_fx.dialogs.texts();
     QCOMPARE(!texts.isEmpty() && texts.first() == Recalc, asked);
     if (asked) {
-        QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Information);
-        QVERIFY(m_dialogs.entries.first().question);
+        QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Information);
+        QVERIFY(m_fx.dialogs.entries.first().question);
         texts.removeFirst();
     }
     QCOMPARE(texts, messages);
     const QList<ScriptedServer::Call> loads =
-        m_server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
+        m_fx.server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
     QCOMPARE(loads.size(), called ? 1 : 0);
     if (called)
         QCOMPARE(loads.first().params,
@@ -263,7 +256,7 @@ void tst_Commands::recalculate() {
     QCOMPARE(methods().contains(QStringLiteral("getCIAP")), reloaded);
     QVERIFY(!methods().contains(QStringLiteral("getBensComp")));
     if (!called || result.isNull())
-        QVERIFY(m_form->cdsRetorno->Active() && m_form->cdsRetorno->IsEmpty());
+        QVERIFY(m_fx.form->cdsRetorno->Active() && m_fx.form->cdsRetorno->IsEmpty());
 }
 
 // Assets tab: load the assets with an instalment in the month. Every argument but the mode
@@ -303,33 +296,34 @@ void tst_Commands::loadAssets() {
     selectCompetencia(QStringLiteral("P"), 50, 20);
     showAssetsTab(count);
     if (count > 0)
-        m_form->cdsBensComp->Last();
+        m_fx.form->cdsBensComp->Last();
     if (!reply.isEmpty())
         answer(answerOf(reply));
-    m_server.setDefault(QStringLiteral("getInscEsta"), inscEsta({"111"}));
-    m_server.enqueueResult(QStringLiteral("CarregaImpostoNFBemParcela"), retorno({result}));
-    m_server.setDefault(QStringLiteral("getBensComp"), assets(3));
+    m_fx.server.setDefault(QStringLiteral("getInscEsta"), inscEsta({"111"}));
+    m_fx.server.enqueueResult(QStringLiteral("CarregaImpostoNFBemParcela"), retorno({result}));
+    m_fx.server.setDefault(QStringLiteral("getBensComp"), assets(3));
 
-    const bool finished = runGuarded([this] { m_form->sbtCarregarClick(m_form->sbtCarregar); });
+    const bool finished =
+        runGuarded([this] { m_fx.form->sbtCarregarClick(m_fx.form->sbtCarregar); });
     QCOMPARE(finished, messages.isEmpty() || messages.first() == Okay);
 
-    QStringList texts = m_dialogs.texts();
+    QStringList texts = m_fx.dialogs.texts();
     QCOMPARE(!texts.isEmpty() && texts.first() == Recarrega, asked);
     if (asked) {
-        QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Information);
-        QVERIFY(m_dialogs.entries.first().question);
+        QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Information);
+        QVERIFY(m_fx.dialogs.entries.first().question);
         texts.removeFirst();
     }
     QCOMPARE(texts, messages);
     const QList<ScriptedServer::Call> loads =
-        m_server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
+        m_fx.server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
     QCOMPARE(loads.size(), called ? 1 : 0);
     if (called)
         QCOMPARE(loads.first().params,
                  (QJsonArray{"03/2024", "01", "01", 400.0, "BEM", "111", "0000000017"}));
     QCOMPARE(methods().contains(QStringLiteral("getBensComp")), reloaded);
     QVERIFY(!methods().contains(QStringLiteral("getCIAP")));
-    QCOMPARE(m_form->cdsBensComp->RecordCount(), reloaded ? 3 : count);
+    QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), reloaded ? 3 : count);
 }
 
 // The competência's registration must be filled and known before anything is asked or sent.
@@ -351,10 +345,10 @@ void tst_Commands::loadWithUnusableRegistration() {
 
     selectCompetencia(QStringLiteral("P"), 0, 0, registration);
     showAssetsTab(2);
-    m_server.setDefault(QStringLiteral("getInscEsta"), inscEsta(known));
+    m_fx.server.setDefault(QStringLiteral("getInscEsta"), inscEsta(known));
 
-    QVERIFY(!runGuarded([this] { m_form->sbtCarregarClick(m_form->sbtCarregar); }));
-    QCOMPARE(m_dialogs.texts(), QStringList{error});
+    QVERIFY(!runGuarded([this] { m_fx.form->sbtCarregarClick(m_fx.form->sbtCarregar); }));
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{error});
     QVERIFY(!methods().contains(QStringLiteral("CarregaImpostoNFBemParcela")));
 }
 
@@ -373,45 +367,45 @@ void tst_Commands::appropriate() {
 
     selectCompetencia(QStringLiteral("P"), 80, 50);
     answer(answerOf(reply));
-    m_server.enqueueResult(QStringLiteral("Apropriar"), QJsonValue::Null);
-    m_server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("A"), 80, 50));
+    m_fx.server.enqueueResult(QStringLiteral("Apropriar"), QJsonValue::Null);
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("A"), 80, 50));
     const int shown = busyIndicatorShownCount();
     bool busyDuringCall = false;
-    m_server.onCall = [&](const ScriptedServer::Call& call) {
+    m_fx.server.onCall = [&](const ScriptedServer::Call& call) {
         if (call.method == QLatin1String("Apropriar"))
             busyDuringCall = busyIndicatorActive();
     };
-    m_form->sbtOKClick(m_form->sbtOK);
-    m_server.onCall = nullptr;
+    m_fx.form->sbtOKClick(m_fx.form->sbtOK);
+    m_fx.server.onCall = nullptr;
 
-    QCOMPARE(m_dialogs.entries.size(), 1);
-    QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Confirmation);
-    QCOMPARE(m_dialogs.entries.first().text, QStringLiteral("Confirmar apropriação?"));
+    QCOMPARE(m_fx.dialogs.entries.size(), 1);
+    QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Confirmation);
+    QCOMPARE(m_fx.dialogs.entries.first().text, QStringLiteral("Confirmar apropriação?"));
     if (!called) {
-        QCOMPARE(m_server.callCount(), 0);
+        QCOMPARE(m_fx.server.callCount(), 0);
         return;
     }
     // Header company and tax, the month as text, the row's coefficient and sequence; then
     // the list is reloaded, without a message of its own.
     QCOMPARE(methods(), (QStringList{"Apropriar", "getCIAP"}));
-    QCOMPARE(m_server.calls().first().params,
+    QCOMPARE(m_fx.server.calls().first().params,
              (QJsonArray{"01", "01", "03/2024", 0.625, "0000000017"}));
     QVERIFY(busyDuringCall);
     QVERIFY(busyIndicatorShownCount() >= shown + 1);
     QVERIFY(!busyIndicatorActive());
-    QCOMPARE(m_form->cdsCIAPIDSITCOMPETCIAP->AsString(), QStringLiteral("A"));
-    QVERIFY(m_form->btnCancelar->isEnabled());
-    QVERIFY(!m_form->sbtOK->isEnabled());
+    QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->AsString(), QStringLiteral("A"));
+    QVERIFY(m_fx.form->btnCancelar->isEnabled());
+    QVERIFY(!m_fx.form->sbtOK->isEnabled());
 }
 
 void tst_Commands::failedAppropriationIsNotReloaded() {
     selectCompetencia(QStringLiteral("P"), 80, 50);
     const QString refusal = QStringLiteral("A competência não tem bens carregados; carregue os "
                                            "bens antes de apropriar.");
-    m_server.enqueueError(QStringLiteral("Apropriar"), -32000, refusal);
-    QVERIFY_THROWS_EXCEPTION(EAbort, m_form->sbtOKClick(m_form->sbtOK));
+    m_fx.server.enqueueError(QStringLiteral("Apropriar"), -32000, refusal);
+    QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->sbtOKClick(m_fx.form->sbtOK));
     QCOMPARE(methods(), QStringList{"Apropriar"});
-    QCOMPARE(m_dialogs.errors(), QStringList{refusal});
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{refusal});
     QVERIFY(!busyIndicatorActive());
 }
 
@@ -446,27 +440,27 @@ void tst_Commands::cancelAppropriation() {
     selectCompetencia(QStringLiteral("A"), 80, 50);
     answer(answerOf(reply));
     if (result.isNull())
-        m_server.enqueueError(QStringLiteral("cancelaApropriacao"), -32000,
-                              QStringLiteral("Não apropriada."));
+        m_fx.server.enqueueError(QStringLiteral("cancelaApropriacao"), -32000,
+                                 QStringLiteral("Não apropriada."));
     else
-        m_server.enqueueResult(QStringLiteral("cancelaApropriacao"), result);
-    m_server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P"), 80, 50));
-    runGuarded([this] { m_form->btnCancelarClick(m_form->btnCancelar); });
+        m_fx.server.enqueueResult(QStringLiteral("cancelaApropriacao"), result);
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P"), 80, 50));
+    runGuarded([this] { m_fx.form->btnCancelarClick(m_fx.form->btnCancelar); });
 
-    QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Confirmation);
-    QCOMPARE(m_dialogs.entries.first().text,
+    QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Confirmation);
+    QCOMPARE(m_fx.dialogs.entries.first().text,
              QStringLiteral("Confirmar cancelamento da Apropriação?"));
-    QCOMPARE(m_dialogs.texts().mid(1), messages);
+    QCOMPARE(m_fx.dialogs.texts().mid(1), messages);
     if (!messages.isEmpty() && reloaded)
-        QCOMPARE(m_dialogs.entries.at(1).kind, DialogKind::Information);
+        QCOMPARE(m_fx.dialogs.entries.at(1).kind, DialogKind::Information);
     const QList<ScriptedServer::Call> cancels =
-        m_server.callsTo(QStringLiteral("cancelaApropriacao"));
+        m_fx.server.callsTo(QStringLiteral("cancelaApropriacao"));
     QCOMPARE(cancels.size(), called ? 1 : 0);
     // Company, sequence, the month by its date, and the row's own tax (not the header's).
     if (called)
         QCOMPARE(cancels.first().params, (QJsonArray{"01", "0000000017", "2024-03-01", "02"}));
     QCOMPARE(methods().contains(QStringLiteral("getCIAP")), reloaded);
-    QCOMPARE(m_form->cdsCIAPIDSITCOMPETCIAP->AsString(),
+    QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->AsString(),
              reloaded ? QStringLiteral("P") : QStringLiteral("A"));
 }
 
@@ -487,19 +481,19 @@ void tst_Commands::refreshFollowsTheLinkedSet() {
 
     selectCompetencia(QStringLiteral("P"));
     showAssetsTab(1);
-    m_server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P")));
-    m_server.setDefault(QStringLiteral("getBensComp"), assets(1));
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), competencias(QStringLiteral("P")));
+    m_fx.server.setDefault(QStringLiteral("getBensComp"), assets(1));
     if (linked == QLatin1String("ciap")) {
-        m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
-        m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-        QVERIFY(m_form->sbtVerificar->isEnabled());
-        m_form->sbtVerificar->click();
+        m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
+        m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+        QVERIFY(m_fx.form->sbtVerificar->isEnabled());
+        m_fx.form->sbtVerificar->click();
     } else if (linked == QLatin1String("bens")) {
-        QVERIFY(m_form->sbtVerificar->isEnabled());
-        m_form->sbtVerificar->click();
+        QVERIFY(m_fx.form->sbtVerificar->isEnabled());
+        m_fx.form->sbtVerificar->click();
     } else {
-        m_form->dtsPadrao->SetDataSet(nullptr);
-        m_form->sbtVerificarClick(m_form->sbtVerificar);
+        m_fx.form->dtsPadrao->SetDataSet(nullptr);
+        m_fx.form->sbtVerificarClick(m_fx.form->sbtVerificar);
     }
     QCOMPARE(methods(), expected);
 }

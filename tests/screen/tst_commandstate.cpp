@@ -1,6 +1,5 @@
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -41,60 +40,53 @@ private:
     void loadAssets(int count);
     QString flags() const;
 
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 void tst_CommandState::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
-    m_form->show();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Shown), qPrintable(m_fx.error));
     // The command state is what is under test: the reloads that follow a cancel stay out.
-    m_form->cdsCIAP->AfterCancel = nullptr;
-    m_form->cdsBensComp->AfterCancel = nullptr;
+    m_fx.form->cdsCIAP->AfterCancel = nullptr;
+    m_fx.form->cdsBensComp->AfterCancel = nullptr;
     // Switching tabs reloads the list of the new tab.
     QList<QVariantList> pending;
-    QVariantList row(m_form->cdsCIAP->FieldCount());
-    row[m_form->cdsCIAPCOMPETENCIA->Index()] = QStringLiteral("03/2024");
-    row[m_form->cdsCIAPIDSITCOMPETCIAP->Index()] = QStringLiteral("P");
-    row[m_form->cdsCIAPITEMEXISTE->Index()] = 1.0;
-    row[m_form->cdsCIAPLOCATE->Index()] = QStringLiteral("C1");
+    QVariantList row(m_fx.form->cdsCIAP->FieldCount());
+    row[m_fx.form->cdsCIAPCOMPETENCIA->Index()] = QStringLiteral("03/2024");
+    row[m_fx.form->cdsCIAPIDSITCOMPETCIAP->Index()] = QStringLiteral("P");
+    row[m_fx.form->cdsCIAPITEMEXISTE->Index()] = 1.0;
+    row[m_fx.form->cdsCIAPLOCATE->Index()] = QStringLiteral("C1");
     pending.append(row);
-    m_server.setDefault(QStringLiteral("getCIAP"),
-                        ScriptedServer::packet(m_form->cdsCIAP->FieldDefs(), pending));
-    m_server.setDefault(QStringLiteral("getBensComp"),
-                        ScriptedServer::packet(m_form->cdsBensComp->FieldDefs(), {}));
+    m_fx.server.setDefault(QStringLiteral("getCIAP"),
+                           ScriptedServer::packet(m_fx.form->cdsCIAP->FieldDefs(), pending));
+    m_fx.server.setDefault(QStringLiteral("getBensComp"),
+                           ScriptedServer::packet(m_fx.form->cdsBensComp->FieldDefs(), {}));
 }
 
 void tst_CommandState::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_CommandState::init() {
-    m_form->dtsPadrao->SetDataSet(nullptr);
-    for (TClientDataSet* ds : {m_form->cdsCIAP, m_form->cdsBensComp}) {
+    m_fx.form->dtsPadrao->SetDataSet(nullptr);
+    for (TClientDataSet* ds : {m_fx.form->cdsCIAP, m_fx.form->cdsBensComp}) {
         if (ds->State() == DataSetState::Edit || ds->State() == DataSetState::Insert)
             ds->Cancel();
         ds->Close();
     }
-    m_form->pgcPadrao->SetSheetEnabled(m_form->tshPadrao, true);
-    m_form->pgcPadrao->SetSheetEnabled(m_form->tshBensComp, true);
-    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
-    SetChildEnabled(m_form->panEmpresa, true);
+    m_fx.form->pgcPadrao->SetSheetEnabled(m_fx.form->tshPadrao, true);
+    m_fx.form->pgcPadrao->SetSheetEnabled(m_fx.form->tshBensComp, true);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
+    SetChildEnabled(m_fx.form->panEmpresa, true);
     // The data sets are driven directly here: no control holds the focus, so no filter
     // panel enter or exit takes part.
     if (QWidget* focused = QApplication::focusWidget())
         focused->clearFocus();
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
 }
 
 void tst_CommandState::loadCompetencias(const QList<QPair<QString, double>>& rows) {
     ciap::DataPacket packet;
-    packet.fields = m_form->cdsCIAP->FieldDefs();
+    packet.fields = m_fx.form->cdsCIAP->FieldDefs();
     const int sit = packet.indexOf(QStringLiteral("IDSITCOMPETCIAP"));
     const int items = packet.indexOf(QStringLiteral("ITEMEXISTE"));
     const int month = packet.indexOf(QStringLiteral("COMPETENCIA"));
@@ -106,25 +98,25 @@ void tst_CommandState::loadCompetencias(const QList<QPair<QString, double>>& row
         values[month] = QStringLiteral("%1/2024").arg(++n, 2, 10, QLatin1Char('0'));
         packet.rows.append(values);
     }
-    m_form->cdsCIAP->SetData(packet);
+    m_fx.form->cdsCIAP->SetData(packet);
 }
 
 void tst_CommandState::loadAssets(int count) {
     ciap::DataPacket packet;
-    packet.fields = m_form->cdsBensComp->FieldDefs();
+    packet.fields = m_fx.form->cdsBensComp->FieldDefs();
     const int code = packet.indexOf(QStringLiteral("CDBEMATIVO"));
     for (int i = 0; i < count; ++i) {
         QVariantList values(packet.fields.size());
         values[code] = QStringLiteral("%1").arg(i + 1, 10, 10, QLatin1Char('0'));
         packet.rows.append(values);
     }
-    m_form->cdsBensComp->SetData(packet);
+    m_fx.form->cdsBensComp->SetData(packet);
 }
 
 // sbtOK sbtCarregar btnCancelar | Incluir Alterar Excluir Auxiliar Verificar Gravar Desfazer |
 // tshPadrao tshBensComp | filter panel
 QString tst_CommandState::flags() const {
-    const TfrmCIAP* f = m_form;
+    const TfrmCIAP* f = m_fx.form;
     QString out;
     for (const QToolButton* b :
          {f->sbtOK, f->sbtCarregar, f->btnCancelar, f->sbtIncluir, f->sbtAlterar, f->sbtExcluir,
@@ -227,57 +219,58 @@ void tst_CommandState::table() {
         loadCompetencias(rows);
     if (assets >= 0)
         loadAssets(assets);
-    TClientDataSet* set = linked == QLatin1String("bens") ? m_form->cdsBensComp : m_form->cdsCIAP;
-    m_form->dtsPadrao->SetDataSet(set);
+    TClientDataSet* set =
+        linked == QLatin1String("bens") ? m_fx.form->cdsBensComp : m_fx.form->cdsCIAP;
+    m_fx.form->dtsPadrao->SetDataSet(set);
     if (action == QLatin1String("edit"))
         set->Edit();
     else if (action == QLatin1String("insert"))
         set->Insert();
     // The state change of the linked set ran the routine; running it again changes nothing.
     const QString fromEvent = flags();
-    m_form->HabilitaBotao();
+    m_fx.form->HabilitaBotao();
     QCOMPARE(flags(), expected);
     QCOMPARE(fromEvent, expected);
-    QCOMPARE(m_form->sbtCarregar->toolTip(), hint);
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), hint);
 
     // Every menu twin follows its button, the tab items their tabs.
-    for (QToolButton* b :
-         {m_form->sbtIncluir, m_form->sbtAlterar, m_form->sbtExcluir, m_form->sbtAuxiliar,
-          m_form->sbtVerificar, m_form->sbtGravar, m_form->sbtDesfazer})
-        QCOMPARE(m_form->menuTwin(b)->isEnabled(), b->isEnabled());
-    QCOMPARE(m_form->mnuCompetencia->isEnabled(),
-             m_form->pgcPadrao->SheetEnabled(m_form->tshPadrao));
-    QCOMPARE(m_form->mnuBensComp->isEnabled(),
-             m_form->pgcPadrao->SheetEnabled(m_form->tshBensComp));
+    for (QToolButton* b : {m_fx.form->sbtIncluir, m_fx.form->sbtAlterar, m_fx.form->sbtExcluir,
+                           m_fx.form->sbtAuxiliar, m_fx.form->sbtVerificar, m_fx.form->sbtGravar,
+                           m_fx.form->sbtDesfazer})
+        QCOMPARE(m_fx.form->menuTwin(b)->isEnabled(), b->isEnabled());
+    QCOMPARE(m_fx.form->mnuCompetencia->isEnabled(),
+             m_fx.form->pgcPadrao->SheetEnabled(m_fx.form->tshPadrao));
+    QCOMPARE(m_fx.form->mnuBensComp->isEnabled(),
+             m_fx.form->pgcPadrao->SheetEnabled(m_fx.form->tshBensComp));
     // The filter panel goes on and off as a whole; the name edits stay read-only.
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_form->edtCdImposto), static_cast<QWidget*>(m_form->depInicial),
-          static_cast<QWidget*>(m_form->dbeInscEsta)})
-        QCOMPARE(w->isEnabled(), m_form->edtCdEmpresa->isEnabled());
-    QVERIFY(!m_form->edtNmEmpresa->isEnabled());
+    for (QWidget* w : {static_cast<QWidget*>(m_fx.form->edtCdImposto),
+                       static_cast<QWidget*>(m_fx.form->depInicial),
+                       static_cast<QWidget*>(m_fx.form->dbeInscEsta)})
+        QCOMPARE(w->isEnabled(), m_fx.form->edtCdEmpresa->isEnabled());
+    QVERIFY(!m_fx.form->edtNmEmpresa->isEnabled());
     if (linked == QLatin1String("bens"))
-        QVERIFY(!m_form->dbgBensComp->HasOption(TDBGrid::dgEditing));
-    QVERIFY(m_dialogs.entries.isEmpty());
+        QVERIFY(!m_fx.form->dbgBensComp->HasOption(TDBGrid::dgEditing));
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
 }
 
 void tst_CommandState::noLinkedSetKeepsHintAndPanel() {
     loadCompetencias({{QStringLiteral("P"), 1}});
     loadAssets(1);
-    m_form->dtsPadrao->SetDataSet(m_form->cdsBensComp);
-    m_form->cdsBensComp->Edit(); // the panel goes off
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
-    m_form->cdsBensComp->Cancel();
-    m_form->dbgPadrao->SetOption(TDBGrid::dgEditing, false);
-    m_form->dbgBensComp->SetOption(TDBGrid::dgEditing, true);
-    SetChildEnabled(m_form->panEmpresa, false);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsBensComp);
+    m_fx.form->cdsBensComp->Edit(); // the panel goes off
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    m_fx.form->cdsBensComp->Cancel();
+    m_fx.form->dbgPadrao->SetOption(TDBGrid::dgEditing, false);
+    m_fx.form->dbgBensComp->SetOption(TDBGrid::dgEditing, true);
+    SetChildEnabled(m_fx.form->panEmpresa, false);
 
-    m_form->dtsPadrao->SetDataSet(nullptr);
+    m_fx.form->dtsPadrao->SetDataSet(nullptr);
     QCOMPARE(flags(), QStringLiteral("0000000000100"));
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
-    QVERIFY(!m_form->edtCdEmpresa->isEnabled()); // unchanged
-    QVERIFY(!m_form->dbgPadrao->HasOption(TDBGrid::dgEditing));
-    QVERIFY(m_form->dbgBensComp->HasOption(TDBGrid::dgEditing));
-    QVERIFY(!m_form->mnuBensComp->isEnabled());
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    QVERIFY(!m_fx.form->edtCdEmpresa->isEnabled()); // unchanged
+    QVERIFY(!m_fx.form->dbgPadrao->HasOption(TDBGrid::dgEditing));
+    QVERIFY(m_fx.form->dbgBensComp->HasOption(TDBGrid::dgEditing));
+    QVERIFY(!m_fx.form->mnuBensComp->isEnabled());
 }
 
 void tst_CommandState::columnEditing_data() {
@@ -316,76 +309,76 @@ void tst_CommandState::columnEditing() {
     QFETCH(bool, editable);
 
     loadCompetencias({{situation, items}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    m_form->dbgPadrao->SetSelectedField(m_form->cdsCIAP->FieldByName(field));
-    QCOMPARE(m_form->dbgPadrao->SelectedField()->FieldName(), field);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    m_fx.form->dbgPadrao->SetSelectedField(m_fx.form->cdsCIAP->FieldByName(field));
+    QCOMPARE(m_fx.form->dbgPadrao->SelectedField()->FieldName(), field);
     if (action == QLatin1String("edit"))
-        m_form->cdsCIAP->Edit();
+        m_fx.form->cdsCIAP->Edit();
     else if (action == QLatin1String("insert"))
-        m_form->cdsCIAP->Insert();
-    QCOMPARE(m_form->dbgPadraoColumnEditable(field), editable);
-    m_form->HabilitaBotao();
-    QCOMPARE(m_form->dbgPadrao->HasOption(TDBGrid::dgEditing), editable);
+        m_fx.form->cdsCIAP->Insert();
+    QCOMPARE(m_fx.form->dbgPadraoColumnEditable(field), editable);
+    m_fx.form->HabilitaBotao();
+    QCOMPARE(m_fx.form->dbgPadrao->HasOption(TDBGrid::dgEditing), editable);
 }
 
 void tst_CommandState::tabChangeRelinks() {
     loadCompetencias({{QStringLiteral("P"), 1}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    QVERIFY(m_form->pgcPadrao->SheetEnabled(m_form->tshBensComp));
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    QVERIFY(m_fx.form->pgcPadrao->SheetEnabled(m_fx.form->tshBensComp));
 
     // A click on the tab, as the user does it.
-    QTabBar* bar = m_form->pgcPadrao->tabBar();
-    const int bens = m_form->pgcPadrao->indexOf(m_form->tshBensComp);
+    QTabBar* bar = m_fx.form->pgcPadrao->tabBar();
+    const int bens = m_fx.form->pgcPadrao->indexOf(m_fx.form->tshBensComp);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(bens).center());
-    QCOMPARE(m_form->pgcPadrao->ActivePage(), m_form->tshBensComp);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsBensComp);
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    QCOMPARE(m_fx.form->pgcPadrao->ActivePage(), m_fx.form->tshBensComp);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsBensComp);
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
 
-    const int padrao = m_form->pgcPadrao->indexOf(m_form->tshPadrao);
+    const int padrao = m_fx.form->pgcPadrao->indexOf(m_fx.form->tshPadrao);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(padrao).center());
-    QCOMPARE(m_form->pgcPadrao->ActivePage(), m_form->tshPadrao);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsCIAP);
-    QCOMPARE(m_form->sbtCarregar->toolTip(), QStringLiteral("Calcular Coeficiente"));
-    QCOMPARE(m_server.callsTo(QStringLiteral("getBensComp")).size(), 1);
-    QVERIFY(m_server.callsTo(QStringLiteral("getCIAP")).size() >= 1);
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QCOMPARE(m_fx.form->pgcPadrao->ActivePage(), m_fx.form->tshPadrao);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsCIAP);
+    QCOMPARE(m_fx.form->sbtCarregar->toolTip(), QStringLiteral("Calcular Coeficiente"));
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("getBensComp")).size(), 1);
+    QVERIFY(m_fx.server.callsTo(QStringLiteral("getCIAP")).size() >= 1);
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
 }
 
 void tst_CommandState::menuItemsSwitchTabs() {
     loadCompetencias({{QStringLiteral("A"), 1}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    QVERIFY(m_form->mnuBensComp->isEnabled());
-    m_form->mnuBensComp->trigger();
-    QCOMPARE(m_form->pgcPadrao->ActivePage(), m_form->tshBensComp);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsBensComp);
-    m_form->mnuCompetencia->trigger();
-    QCOMPARE(m_form->pgcPadrao->ActivePage(), m_form->tshPadrao);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsCIAP);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    QVERIFY(m_fx.form->mnuBensComp->isEnabled());
+    m_fx.form->mnuBensComp->trigger();
+    QCOMPARE(m_fx.form->pgcPadrao->ActivePage(), m_fx.form->tshBensComp);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsBensComp);
+    m_fx.form->mnuCompetencia->trigger();
+    QCOMPARE(m_fx.form->pgcPadrao->ActivePage(), m_fx.form->tshPadrao);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsCIAP);
 }
 
 void tst_CommandState::codeSettingPageDoesNotRelink() {
     loadCompetencias({{QStringLiteral("P"), 1}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    m_form->pgcPadrao->SetActivePage(m_form->tshBensComp);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), m_form->cdsCIAP);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshBensComp);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsCIAP);
 }
 
 void tst_CommandState::checkMarksFollowPage() {
     loadCompetencias({{QStringLiteral("P"), 1}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
-    m_form->pgcPadrao->SetActivePage(m_form->tshBensComp);
-    QVERIFY(m_form->mnuBensComp->isChecked());
-    QVERIFY(!m_form->mnuCompetencia->isChecked());
-    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
-    QVERIFY(m_form->mnuCompetencia->isChecked());
-    QVERIFY(!m_form->mnuBensComp->isChecked());
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshBensComp);
+    QVERIFY(m_fx.form->mnuBensComp->isChecked());
+    QVERIFY(!m_fx.form->mnuCompetencia->isChecked());
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
+    QVERIFY(m_fx.form->mnuCompetencia->isChecked());
+    QVERIFY(!m_fx.form->mnuBensComp->isChecked());
 
     // A change of any menu item sets both marks afresh.
-    m_form->mnuCompetencia->setChecked(false);
-    m_form->mnuBensComp->setChecked(true);
-    m_form->mnuIncluir->setEnabled(!m_form->mnuIncluir->isEnabled());
-    QVERIFY(m_form->mnuCompetencia->isChecked());
-    QVERIFY(!m_form->mnuBensComp->isChecked());
+    m_fx.form->mnuCompetencia->setChecked(false);
+    m_fx.form->mnuBensComp->setChecked(true);
+    m_fx.form->mnuIncluir->setEnabled(!m_fx.form->mnuIncluir->isEnabled());
+    QVERIFY(m_fx.form->mnuCompetencia->isChecked());
+    QVERIFY(!m_fx.form->mnuBensComp->isChecked());
 }
 
 QTEST_MAIN(tst_CommandState)

@@ -1,8 +1,7 @@
 #include "DataSetModel.h"
 #include "HostErrors.h"
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDataSource.h"
@@ -66,51 +65,45 @@ private:
     int column(const char* fieldName) const;
     void resetServer();
 
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 Q_DECLARE_METATYPE(DataSetState)
 
 void tst_CompetenciaList::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Hidden), qPrintable(m_fx.error));
 }
 
 void tst_CompetenciaList::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_CompetenciaList::resetServer() {
-    m_server.clear();
-    m_server.setDefault(QStringLiteral("getCIAP"), answer({}));
-    m_server.setDefault(QStringLiteral("getBensComp"),
-                        ScriptedServer::packet(m_form->cdsBensComp->FieldDefs(), {}));
+    m_fx.server.clear();
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), answer({}));
+    m_fx.server.setDefault(QStringLiteral("getBensComp"),
+                           ScriptedServer::packet(m_fx.form->cdsBensComp->FieldDefs(), {}));
 }
 
 void tst_CompetenciaList::init() {
     resetServer();
-    const DataSetState state = m_form->cdsCIAP->State();
+    const DataSetState state = m_fx.form->cdsCIAP->State();
     if (state == DataSetState::Edit || state == DataSetState::Insert)
-        runGuarded([this] { m_form->cdsCIAP->Cancel(); });
-    m_form->dtsPadrao->SetDataSet(nullptr);
-    m_form->cdsCIAP->Close();
-    m_form->pgcPadrao->SetActivePage(m_form->tshPadrao);
-    m_form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_form->edtCdImposto->setText(QStringLiteral("02"));
-    m_form->depInicial->SetDate(QDate(2024, 1, 1));
-    m_form->depFinal->SetDate(QDate(2024, 12, 1));
-    m_form->dbeInscEsta->clear();
+        runGuarded([this] { m_fx.form->cdsCIAP->Cancel(); });
+    m_fx.form->dtsPadrao->SetDataSet(nullptr);
+    m_fx.form->cdsCIAP->Close();
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
+    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_fx.form->edtCdImposto->setText(QStringLiteral("02"));
+    m_fx.form->depInicial->SetDate(QDate(2024, 1, 1));
+    m_fx.form->depFinal->SetDate(QDate(2024, 12, 1));
+    m_fx.form->dbeInscEsta->clear();
     resetServer();
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
 }
 
 QList<QVariantList> tst_CompetenciaList::rowsOf(const QList<Row>& rows) const {
-    const QList<ciap::FieldDef> defs = m_form->cdsCIAP->FieldDefs();
+    const QList<ciap::FieldDef> defs = m_fx.form->cdsCIAP->FieldDefs();
     ciap::DataPacket p;
     p.fields = defs;
     QList<QVariantList> out;
@@ -128,13 +121,13 @@ QList<QVariantList> tst_CompetenciaList::rowsOf(const QList<Row>& rows) const {
 
 void tst_CompetenciaList::load(const QList<Row>& rows) {
     ciap::DataPacket p;
-    p.fields = m_form->cdsCIAP->FieldDefs();
+    p.fields = m_fx.form->cdsCIAP->FieldDefs();
     p.rows = rowsOf(rows);
-    m_form->cdsCIAP->SetData(p);
+    m_fx.form->cdsCIAP->SetData(p);
 }
 
 QJsonValue tst_CompetenciaList::answer(const QList<Row>& rows) const {
-    return ScriptedServer::packet(m_form->cdsCIAP->FieldDefs(), rowsOf(rows));
+    return ScriptedServer::packet(m_fx.form->cdsCIAP->FieldDefs(), rowsOf(rows));
 }
 
 QJsonValue tst_CompetenciaList::registrations(const QStringList& codes) {
@@ -146,8 +139,8 @@ QJsonValue tst_CompetenciaList::registrations(const QStringList& codes) {
 }
 
 int tst_CompetenciaList::column(const char* fieldName) const {
-    for (int c = 0; c < m_form->dbgPadrao->ColumnCount(); ++c)
-        if (m_form->dbgPadrao->ColumnFieldName(c) == QLatin1String(fieldName))
+    for (int c = 0; c < m_fx.form->dbgPadrao->ColumnCount(); ++c)
+        if (m_fx.form->dbgPadrao->ColumnFieldName(c) == QLatin1String(fieldName))
             return c;
     return -1;
 }
@@ -170,17 +163,17 @@ void tst_CompetenciaList::reloadArguments() {
     QFETCH(QString, registration);
     QFETCH(QString, sent);
 
-    m_form->dbeInscEsta->setText(registration);
-    m_server.enqueueResult(QStringLiteral("getCIAP"), answer({{"02/2024", "P", 0, "C1", ""}}));
-    m_form->AtualizaCIAP();
+    m_fx.form->dbeInscEsta->setText(registration);
+    m_fx.server.enqueueResult(QStringLiteral("getCIAP"), answer({{"02/2024", "P", 0, "C1", ""}}));
+    m_fx.form->AtualizaCIAP();
 
-    QCOMPARE(m_server.callCount(), 1);
-    QCOMPARE(m_server.calls().constFirst().method, QStringLiteral("getCIAP"));
-    QCOMPARE(m_server.calls().constFirst().params,
+    QCOMPARE(m_fx.server.callCount(), 1);
+    QCOMPARE(m_fx.server.calls().constFirst().method, QStringLiteral("getCIAP"));
+    QCOMPARE(m_fx.server.calls().constFirst().params,
              (QJsonArray{"01", "02", "2024-01-01", "2024-12-01", "Apropriado", "Pendente", sent}));
-    QCOMPARE(m_form->cdsCIAP->RecordCount(), 1);
-    QCOMPARE(m_form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("02/2024"));
-    QCOMPARE(m_form->cdsCIAP->ChangeCount(), 0);
+    QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 1);
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("02/2024"));
+    QCOMPARE(m_fx.form->cdsCIAP->ChangeCount(), 0);
 }
 
 void tst_CompetenciaList::busyIndicatorOnEveryPath_data() {
@@ -195,26 +188,29 @@ void tst_CompetenciaList::busyIndicatorOnEveryPath() {
     QFETCH(int, outcome);
 
     if (outcome == 0)
-        m_server.enqueueResult(QStringLiteral("getCIAP"), answer({{"01/2024", "P", 0, "C1", ""}}));
+        m_fx.server.enqueueResult(QStringLiteral("getCIAP"),
+                                  answer({{"01/2024", "P", 0, "C1", ""}}));
     else if (outcome == 1)
-        m_server.enqueueError(QStringLiteral("getCIAP"), -32000, QStringLiteral("Falhou."));
+        m_fx.server.enqueueError(QStringLiteral("getCIAP"), -32000, QStringLiteral("Falhou."));
     else
-        m_server.enqueueResult(QStringLiteral("getCIAP"), QJsonArray{"OK"});
+        m_fx.server.enqueueResult(QStringLiteral("getCIAP"), QJsonArray{"OK"});
     bool busyDuringCall = false;
-    m_server.onCall = [&](const ScriptedServer::Call&) { busyDuringCall = busyIndicatorActive(); };
+    m_fx.server.onCall = [&](const ScriptedServer::Call&) {
+        busyDuringCall = busyIndicatorActive();
+    };
     const int shownBefore = busyIndicatorShownCount();
 
-    const bool ok = runGuarded([this] { m_form->AtualizaCIAP(); });
-    m_server.onCall = nullptr;
+    const bool ok = runGuarded([this] { m_fx.form->AtualizaCIAP(); });
+    m_fx.server.onCall = nullptr;
 
     QCOMPARE(ok, outcome == 0);
     QVERIFY(busyDuringCall);
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(busyIndicatorShownCount(), shownBefore + 1);
     // The failure reached the caller once: a server error as the server's text.
-    QCOMPARE(m_dialogs.errors().size(), outcome == 0 ? 0 : 1);
+    QCOMPARE(m_fx.dialogs.errors().size(), outcome == 0 ? 0 : 1);
     if (outcome == 1)
-        QCOMPARE(m_dialogs.errors().constFirst(), QStringLiteral("Falhou."));
+        QCOMPARE(m_fx.dialogs.errors().constFirst(), QStringLiteral("Falhou."));
 }
 
 void tst_CompetenciaList::reloadErrorKeepsRows_data() {
@@ -227,22 +223,22 @@ void tst_CompetenciaList::reloadErrorKeepsRows_data() {
 void tst_CompetenciaList::reloadErrorKeepsRows() {
     QFETCH(bool, serverError);
 
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
     load({{"01/2024", "P", 0, "C1", ""}, {"02/2024", "P", 0, "C2", ""}});
-    m_form->cdsCIAP->Next();
+    m_fx.form->cdsCIAP->Next();
     // Off by hand: only the command state's run at the end of the reload turns it on again.
-    m_form->sbtIncluir->setEnabled(false);
+    m_fx.form->sbtIncluir->setEnabled(false);
     if (serverError) {
-        m_server.enqueueError(QStringLiteral("getCIAP"), -32000, QStringLiteral("Falhou."));
-        QVERIFY_THROWS_EXCEPTION(EAbort, m_form->AtualizaCIAP());
+        m_fx.server.enqueueError(QStringLiteral("getCIAP"), -32000, QStringLiteral("Falhou."));
+        QVERIFY_THROWS_EXCEPTION(EAbort, m_fx.form->AtualizaCIAP());
     } else {
-        m_server.enqueueResult(QStringLiteral("getCIAP"), QJsonValue("OK"));
-        QVERIFY_THROWS_EXCEPTION(EHostError, m_form->AtualizaCIAP());
+        m_fx.server.enqueueResult(QStringLiteral("getCIAP"), QJsonValue("OK"));
+        QVERIFY_THROWS_EXCEPTION(EHostError, m_fx.form->AtualizaCIAP());
     }
 
-    QCOMPARE(m_form->cdsCIAP->RecordCount(), 2);
-    QCOMPARE(m_form->cdsCIAPLOCATE->AsString(), QStringLiteral("C2"));
-    QVERIFY(m_form->sbtIncluir->isEnabled());
+    QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 2);
+    QCOMPARE(m_fx.form->cdsCIAPLOCATE->AsString(), QStringLiteral("C2"));
+    QVERIFY(m_fx.form->sbtIncluir->isEnabled());
     QVERIFY(!busyIndicatorActive());
 }
 
@@ -275,16 +271,16 @@ void tst_CompetenciaList::rowFoundAgain() {
         rows.append({"01/2024", "P", 0, key, ""});
     load(rows);
     if (current > 0)
-        m_form->cdsCIAP->SetRecNo(current);
+        m_fx.form->cdsCIAP->SetRecNo(current);
     rows.clear();
     for (const QString& key : after)
         rows.append({"01/2024", "P", 0, key, ""});
-    m_server.enqueueResult(QStringLiteral("getCIAP"), answer(rows));
+    m_fx.server.enqueueResult(QStringLiteral("getCIAP"), answer(rows));
 
-    m_form->AtualizaCIAP();
+    m_fx.form->AtualizaCIAP();
 
-    QCOMPARE(m_form->cdsCIAP->RecNo(), expected);
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QCOMPARE(m_fx.form->cdsCIAP->RecNo(), expected);
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
 }
 
 // ---- Situation
@@ -310,10 +306,10 @@ void tst_CompetenciaList::situationText() {
     QFETCH(QString, text);
 
     load({{"01/2024", code, 0, "C1", ""}});
-    QCOMPARE(m_form->cdsCIAPIDSITCOMPETCIAP->DisplayText(), text);
-    QCOMPARE(m_form->cdsCIAPIDSITCOMPETCIAP->Text(), text);
+    QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->DisplayText(), text);
+    QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->Text(), text);
     const int c = column("IDSITCOMPETCIAP");
-    QAbstractItemModel* model = m_form->dbgPadrao->model();
+    QAbstractItemModel* model = m_fx.form->dbgPadrao->model();
     QCOMPARE(model->data(model->index(0, c), Qt::DisplayRole).toString(), text);
 }
 
@@ -351,10 +347,10 @@ void tst_CompetenciaList::situationEntry() {
     QFETCH(QString, after);
 
     load({{"01/2024", before, 0, "C1", ""}});
-    m_form->cdsCIAP->Edit();
-    m_form->cdsCIAPIDSITCOMPETCIAP->SetText(typed);
-    QCOMPARE(m_form->cdsCIAPIDSITCOMPETCIAP->AsString(), after);
-    QVERIFY(m_dialogs.entries.isEmpty());
+    m_fx.form->cdsCIAP->Edit();
+    m_fx.form->cdsCIAPIDSITCOMPETCIAP->SetText(typed);
+    QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->AsString(), after);
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
 }
 
 // ---- Month entry
@@ -402,51 +398,52 @@ void tst_CompetenciaList::monthEntry() {
     QFETCH(QString, error);
 
     load({{"11/2023", "P", 0, "C1", ""}});
-    m_form->cdsCIAP->Edit();
-    const bool ok = runGuarded([&] { m_form->cdsCIAPCOMPETENCIA->SetText(typed); });
+    m_fx.form->cdsCIAP->Edit();
+    const bool ok = runGuarded([&] { m_fx.form->cdsCIAPCOMPETENCIA->SetText(typed); });
 
     QCOMPARE(ok, error.isEmpty());
-    QCOMPARE(m_dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
-    QCOMPARE(m_form->cdsCIAPCOMPETENCIA->AsString(), stored);
+    QCOMPARE(m_fx.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), stored);
     // Only the text: the date and the keys are filled on saving.
-    QVERIFY(m_form->cdsCIAPDTCOMPETECIAP->IsNull());
+    QVERIFY(m_fx.form->cdsCIAPDTCOMPETECIAP->IsNull());
 }
 
 void tst_CompetenciaList::monthEntryThroughGrid() {
     load({{"11/2023", "P", 0, "C1", ""}});
-    m_form->dbgPadrao->SetOption(TDBGrid::dgEditing, true);
-    QAbstractItemModel* model = m_form->dbgPadrao->model();
+    m_fx.form->dbgPadrao->SetOption(TDBGrid::dgEditing, true);
+    QAbstractItemModel* model = m_fx.form->dbgPadrao->model();
     const QModelIndex cell = model->index(0, column("COMPETENCIA"));
 
     QVERIFY(!model->setData(cell, QStringLiteral("13/2020"), Qt::EditRole));
-    QCOMPARE(m_dialogs.errors(), QStringList{"'13/2020' Não é uma data válida."});
-    QCOMPARE(m_form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("11/2023"));
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{"'13/2020' Não é uma data válida."});
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("11/2023"));
 
     QVERIFY(model->setData(cell, QStringLiteral("3/2020"), Qt::EditRole));
-    QCOMPARE(m_form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("03/2020"));
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("03/2020"));
 }
 
 // ---- Row change
 
 void tst_CompetenciaList::rowChange() {
     load({{"01/2024", "P", 0, "C1", ""}, {"02/2024", "A", 0, "C2", ""}});
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
 
     // First tab: the command state follows the row, the assets are not asked for.
-    m_form->cdsCIAP->Next();
-    QVERIFY(m_form->btnCancelar->isEnabled());
-    m_form->cdsCIAP->Prior();
-    QVERIFY(!m_form->btnCancelar->isEnabled());
-    QCOMPARE(m_server.callsTo(QStringLiteral("getBensComp")).size(), 0);
+    m_fx.form->cdsCIAP->Next();
+    QVERIFY(m_fx.form->btnCancelar->isEnabled());
+    m_fx.form->cdsCIAP->Prior();
+    QVERIFY(!m_fx.form->btnCancelar->isEnabled());
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("getBensComp")).size(), 0);
 
     // Second tab: each row change loads the assets of the new competência.
-    m_form->pgcPadrao->SetActivePage(m_form->tshBensComp);
-    m_form->cdsCIAP->Next();
-    QCOMPARE(m_server.callsTo(QStringLiteral("getBensComp")).size(), 1);
-    QCOMPARE(m_server.callsTo(QStringLiteral("getBensComp")).constFirst().params.at(0).toString(),
-             QStringLiteral("02/2024"));
-    QVERIFY(m_form->btnCancelar->isEnabled());
-    QVERIFY(m_dialogs.errors().isEmpty());
+    m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshBensComp);
+    m_fx.form->cdsCIAP->Next();
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("getBensComp")).size(), 1);
+    QCOMPARE(
+        m_fx.server.callsTo(QStringLiteral("getBensComp")).constFirst().params.at(0).toString(),
+        QStringLiteral("02/2024"));
+    QVERIFY(m_fx.form->btnCancelar->isEnabled());
+    QVERIFY(m_fx.dialogs.errors().isEmpty());
 }
 
 // ---- Grid
@@ -488,23 +485,23 @@ void tst_CompetenciaList::columnEditability() {
     QFETCH(bool, editable);
 
     load({{"01/2024", situation, items, "C1", "110042490114"}});
-    TDBGrid* grid = m_form->dbgPadrao;
+    TDBGrid* grid = m_fx.form->dbgPadrao;
     const int target = column(field.toLatin1().constData());
     // Start from a column whose exit does nothing, and with the opposite setting.
     grid->SetSelectedIndex(target == column("IDSITCOMPETCIAP") ? column("VRCOEFICIAP")
                                                                : column("IDSITCOMPETCIAP"));
     if (state == DataSetState::Edit)
-        m_form->cdsCIAP->Edit();
+        m_fx.form->cdsCIAP->Edit();
     else if (state == DataSetState::Insert)
-        m_form->cdsCIAP->Insert();
+        m_fx.form->cdsCIAP->Insert();
     grid->SetOption(TDBGrid::dgEditing, !editable);
 
     grid->SetSelectedIndex(target);
 
     QCOMPARE(grid->SelectedIndex(), target);
-    QCOMPARE(m_form->cdsCIAP->State(), state);
+    QCOMPARE(m_fx.form->cdsCIAP->State(), state);
     QCOMPARE(grid->HasOption(TDBGrid::dgEditing), editable);
-    QCOMPARE(m_server.callCount(), 0);
+    QCOMPARE(m_fx.server.callCount(), 0);
 }
 
 void tst_CompetenciaList::leavingRegistrationColumn_data() {
@@ -535,21 +532,21 @@ void tst_CompetenciaList::leavingRegistrationColumn() {
     QFETCH(QString, stored);
 
     load({{"01/2024", "P", 0, "C1", value}});
-    TDBGrid* grid = m_form->dbgPadrao;
+    TDBGrid* grid = m_fx.form->dbgPadrao;
     const int registration = column("CDINSCESTA");
     grid->SetSelectedIndex(registration);
     if (editing)
-        m_form->cdsCIAP->Edit();
-    m_server.enqueueResult(QStringLiteral("getInscEsta"), registrations(answer));
+        m_fx.form->cdsCIAP->Edit();
+    m_fx.server.enqueueResult(QStringLiteral("getInscEsta"), registrations(answer));
 
     grid->SetSelectedIndex(column("VRSAIDACIAP"));
 
-    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("getInscEsta"));
+    const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), called ? 1 : 0);
     if (called)
         QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "", value}));
-    QCOMPARE(m_dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
-    QCOMPARE(m_form->cdsCIAPCDINSCESTA->AsString(), stored);
+    QCOMPARE(m_fx.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
+    QCOMPARE(m_fx.form->cdsCIAPCDINSCESTA->AsString(), stored);
     // A refused registration keeps the user in its column.
     QCOMPARE(grid->SelectedIndex(), error.isEmpty() ? column("VRSAIDACIAP") : registration);
 }
@@ -580,35 +577,36 @@ void tst_CompetenciaList::registrationEllipsis() {
     QFETCH(QString, stored);
 
     load({{"01/2024", "P", 0, "C1", "antes"}});
-    TDBGrid* grid = m_form->dbgPadrao;
+    TDBGrid* grid = m_fx.form->dbgPadrao;
     grid->SetSelectedIndex(column(field.toLatin1().constData()));
     if (state == DataSetState::Edit)
-        m_form->cdsCIAP->Edit();
+        m_fx.form->cdsCIAP->Edit();
     if (state == DataSetState::Insert) {
-        m_form->cdsCIAP->Insert();
-        m_form->cdsCIAPCDINSCESTA->SetAsString(QStringLiteral("antes"));
+        m_fx.form->cdsCIAP->Insert();
+        m_fx.form->cdsCIAPCDINSCESTA->SetAsString(QStringLiteral("antes"));
     }
     if (serverError)
-        m_server.enqueueError(QStringLiteral("getInscEsta"), -32000, QStringLiteral("Sem rede."));
+        m_fx.server.enqueueError(QStringLiteral("getInscEsta"), -32000,
+                                 QStringLiteral("Sem rede."));
     else
-        m_server.enqueueResult(QStringLiteral("getInscEsta"),
-                               registrations({"110042490114", "110042490122"}));
-    m_dialogs.enqueuePick(pick);
+        m_fx.server.enqueueResult(QStringLiteral("getInscEsta"),
+                                  registrations({"110042490114", "110042490122"}));
+    m_fx.dialogs.enqueuePick(pick);
 
     grid->EditButtonClick();
 
     const bool acts = state != DataSetState::Browse && field == QLatin1String("CDINSCESTA");
-    const QList<ScriptedServer::Call> calls = m_server.callsTo(QStringLiteral("getInscEsta"));
+    const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), acts ? 1 : 0);
     if (acts)
         QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "T", ""}));
-    QCOMPARE(m_dialogs.pickTitles,
+    QCOMPARE(m_fx.dialogs.pickTitles,
              acts && !serverError
                  ? QStringList{"inscrição Estadual|Não há Incrição Estadual cadastrada"}
                  : QStringList());
-    QCOMPARE(m_dialogs.errors(), serverError ? QStringList{"Sem rede."} : QStringList());
-    QCOMPARE(m_form->cdsCIAPCDINSCESTA->AsString(), stored);
-    QCOMPARE(m_form->cdsCIAP->State(), state);
+    QCOMPARE(m_fx.dialogs.errors(), serverError ? QStringList{"Sem rede."} : QStringList());
+    QCOMPARE(m_fx.form->cdsCIAPCDINSCESTA->AsString(), stored);
+    QCOMPARE(m_fx.form->cdsCIAP->State(), state);
 }
 
 QTEST_MAIN(tst_CompetenciaList)

@@ -3,8 +3,7 @@
 #include "HostServices.h"
 #include "LocaleFormat.h"
 #include "PacketCodec.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDBNavigator.h"
@@ -59,9 +58,7 @@ private:
     QVariantMap changeValues(const ciap::Delta& delta, int change, bool newSide) const;
     QString focusedField() const;
 
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
     QList<ciap::FieldDef> m_fields;
 };
 
@@ -91,46 +88,43 @@ QJsonValue existsPacket(double count) {
 } // namespace
 
 void tst_Posting::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
     // Not activated: focus moves are only recorded, so the filter panel's enter and exit
     // handlers stay out of these tests.
-    m_form->show();
-    m_fields = m_form->cdsCIAP->FieldDefs();
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Shown), qPrintable(m_fx.error));
+    m_fields = m_fx.form->cdsCIAP->FieldDefs();
 }
 
 void tst_Posting::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_Posting::init() {
-    m_form->cdsCIAP->AfterCancel = nullptr; // no reload while the fixture resets the set
-    if (m_form->cdsCIAP->Active())
-        m_form->cdsCIAP->Cancel();
-    m_form->cdsCIAP->AfterCancel = [this](TClientDataSet& ds) { m_form->cdsCIAPAfterCancel(ds); };
+    m_fx.form->cdsCIAP->AfterCancel = nullptr; // no reload while the fixture resets the set
+    if (m_fx.form->cdsCIAP->Active())
+        m_fx.form->cdsCIAP->Cancel();
+    m_fx.form->cdsCIAP->AfterCancel = [this](TClientDataSet& ds) {
+        m_fx.form->cdsCIAPAfterCancel(ds);
+    };
 
-    m_server.clear();
-    m_server.onCall = nullptr;
-    m_form->edtCdEmpresa->setText(Company);
-    m_form->edtCdImposto->setText(Tax);
-    m_form->depInicial->SetDate(QDate(2024, 1, 1));
-    m_form->depFinal->SetDate(QDate(2024, 12, 1));
-    m_form->dbeInscEsta->clear();
-    m_form->dtsPadrao->SetDataSet(m_form->cdsCIAP);
+    m_fx.server.clear();
+    m_fx.server.onCall = nullptr;
+    m_fx.form->edtCdEmpresa->setText(Company);
+    m_fx.form->edtCdImposto->setText(Tax);
+    m_fx.form->depInicial->SetDate(QDate(2024, 1, 1));
+    m_fx.form->depFinal->SetDate(QDate(2024, 12, 1));
+    m_fx.form->dbeInscEsta->clear();
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
     scriptKind(QStringLiteral("01"));
-    m_server.setDefault(QStringLiteral("getInscEsta"), registrationPacket(Registration));
-    m_server.setDefault(QStringLiteral("getVrParcelBemComp"), instalmentPacket({123.45}));
-    m_server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(0));
-    m_server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{QStringLiteral("15")});
-    m_server.setDefault(QStringLiteral("setCiap"), QJsonValue::Null);
-    m_server.setDefault(QStringLiteral("delBensComp"), QJsonValue::Null);
+    m_fx.server.setDefault(QStringLiteral("getInscEsta"), registrationPacket(Registration));
+    m_fx.server.setDefault(QStringLiteral("getVrParcelBemComp"), instalmentPacket({123.45}));
+    m_fx.server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(0));
+    m_fx.server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{QStringLiteral("15")});
+    m_fx.server.setDefault(QStringLiteral("setCiap"), QJsonValue::Null);
+    m_fx.server.setDefault(QStringLiteral("delBensComp"), QJsonValue::Null);
     loadStored({storedRow(QStringLiteral("03/2024"), QStringLiteral("7"), 1000, 250, 400)});
-    m_form->dbgPadrao->SetSelectedField(m_form->cdsCIAPIDSITCOMPETCIAP);
-    m_form->dbnPadrao->setFocus();
-    m_dialogs.clear();
+    m_fx.form->dbgPadrao->SetSelectedField(m_fx.form->cdsCIAPIDSITCOMPETCIAP);
+    m_fx.form->dbnPadrao->setFocus();
+    m_fx.dialogs.clear();
 }
 
 QVariantList tst_Posting::storedRow(const QString& month, const QString& nrseq, double total,
@@ -164,19 +158,19 @@ void tst_Posting::loadStored(const QList<QVariantList>& rows) {
     ciap::DataPacket p;
     p.fields = m_fields;
     p.rows = rows;
-    m_form->cdsCIAP->SetData(p);
-    m_server.setDefault(QStringLiteral("getCIAP"), ciap::packetToJson(p));
+    m_fx.form->cdsCIAP->SetData(p);
+    m_fx.server.setDefault(QStringLiteral("getCIAP"), ciap::packetToJson(p));
 }
 
 // The kind the filter commit stored and the kind the server gives at posting time.
 void tst_Posting::scriptKind(const QString& kind) {
     oleImposto = QVariantList{kind};
-    m_server.setDefault(QStringLiteral("getVerificaImposto"), QJsonArray{kind});
+    m_fx.server.setDefault(QStringLiteral("getVerificaImposto"), QJsonArray{kind});
 }
 
 void tst_Posting::insertRow(const QString& month, const QString& registration,
                             const QVariant& total, const QVariant& taxed) {
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->Insert();
     ds->FieldByName(QStringLiteral("COMPETENCIA"))->SetAsString(month);
     ds->FieldByName(QStringLiteral("CDINSCESTA"))->SetAsString(registration);
@@ -186,13 +180,13 @@ void tst_Posting::insertRow(const QString& month, const QString& registration,
 
 // Posts the way a command button does: an error ends in the guard.
 bool tst_Posting::post() {
-    return runGuarded([this] { m_form->cdsCIAP->Post(); });
+    return runGuarded([this] { m_fx.form->cdsCIAP->Post(); });
 }
 
 // "method[arguments]" of every call since the given one; the delta and the list reload by name.
 QStringList tst_Posting::callsSince(int from) const {
     QStringList out;
-    const QList<ScriptedServer::Call> calls = m_server.calls();
+    const QList<ScriptedServer::Call> calls = m_fx.server.calls();
     for (int i = from; i < calls.size(); ++i) {
         const ScriptedServer::Call& c = calls.at(i);
         if (c.method == QLatin1String("setCiap") || c.method == QLatin1String("getCIAP"))
@@ -205,7 +199,7 @@ QStringList tst_Posting::callsSince(int from) const {
 }
 
 ciap::Delta tst_Posting::lastDelta() const {
-    const QList<ScriptedServer::Call> sent = m_server.callsTo(QStringLiteral("setCiap"));
+    const QList<ScriptedServer::Call> sent = m_fx.server.callsTo(QStringLiteral("setCiap"));
     if (sent.isEmpty())
         return {};
     return ciap::deltaFromJson(sent.last().params.at(0));
@@ -221,25 +215,25 @@ QVariantMap tst_Posting::changeValues(const ciap::Delta& delta, int change, bool
 }
 
 QString tst_Posting::focusedField() const {
-    if (m_form->focusWidget() != m_form->dbgPadrao)
+    if (m_fx.form->focusWidget() != m_fx.form->dbgPadrao)
         return {};
-    const TField* field = m_form->dbgPadrao->SelectedField();
+    const TField* field = m_fx.form->dbgPadrao->SelectedField();
     return field ? field->FieldName() : QString();
 }
 
 // ---- tests
 
 void tst_Posting::newRowStartsPending() {
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->Insert();
     QCOMPARE(ds->State(), DataSetState::Insert);
     for (const auto& field : ds->Fields()) {
-        if (field.get() == m_form->cdsCIAPIDSITCOMPETCIAP)
+        if (field.get() == m_fx.form->cdsCIAPIDSITCOMPETCIAP)
             QCOMPARE(field->AsString(), QStringLiteral("P"));
         else
             QVERIFY2(field->IsNull(), qPrintable(field->FieldName()));
     }
-    QCOMPARE(m_server.callCount(), 0);
+    QCOMPARE(m_fx.server.callCount(), 0);
 }
 
 void tst_Posting::resultingFigures_data() {
@@ -286,23 +280,24 @@ void tst_Posting::resultingFigures() {
     QFETCH(int, kindCalls);
 
     loadStored({storedRow(QStringLiteral("03/2024"), QStringLiteral("7"), 1000, 250, balance)});
-    m_server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
+    m_fx.server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
     scriptKind(kind);
     QString shownCoefficient;
     QString shownCredit;
-    m_server.onCall = [&](const ScriptedServer::Call& call) {
+    m_fx.server.onCall = [&](const ScriptedServer::Call& call) {
         if (call.method == QLatin1String("setCiap")) { // posted locally, not yet reloaded
-            shownCoefficient = m_form->cdsCIAPVRCOEFICIAP->DisplayText();
-            shownCredit = m_form->cdsCIAPVRCREDAPROPCIAP->DisplayText();
+            shownCoefficient = m_fx.form->cdsCIAPVRCOEFICIAP->DisplayText();
+            shownCredit = m_fx.form->cdsCIAPVRCREDAPROPCIAP->DisplayText();
         }
     };
 
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->Edit();
-    m_form->cdsCIAPVRSAIDACIAP->SetValue(total);
-    m_form->cdsCIAPVRSAIDATRIBCIAP->SetValue(taxed);
+    m_fx.form->cdsCIAPVRSAIDACIAP->SetValue(total);
+    m_fx.form->cdsCIAPVRSAIDATRIBCIAP->SetValue(taxed);
     QVERIFY(post());
-    QVERIFY2(m_dialogs.entries.isEmpty(), qPrintable(m_dialogs.texts().join(QLatin1Char('\n'))));
+    QVERIFY2(m_fx.dialogs.entries.isEmpty(),
+             qPrintable(m_fx.dialogs.texts().join(QLatin1Char('\n'))));
 
     const ciap::Delta delta = lastDelta();
     QCOMPARE(delta.changes.size(), 1);
@@ -317,7 +312,7 @@ void tst_Posting::resultingFigures() {
     QVERIFY2(storedCredit == credit, qPrintable(QString::number(storedCredit, 'g', 17)));
     QCOMPARE(shownCoefficient, coefficientText);
     QCOMPARE(shownCredit, creditText);
-    QCOMPARE(m_server.callsTo(QStringLiteral("getVerificaImposto")).size(), kindCalls);
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("getVerificaImposto")).size(), kindCalls);
 }
 
 void tst_Posting::failures_data() {
@@ -422,23 +417,23 @@ void tst_Posting::failures() {
     QFETCH(QVariant, coefficient);
 
     if (!serverError.isEmpty())
-        m_server.enqueueError(method, -32000, serverError);
+        m_fx.server.enqueueError(method, -32000, serverError);
     else if (!method.isEmpty())
-        m_server.enqueueResult(method, answer);
+        m_fx.server.enqueueResult(method, answer);
 
     insertRow(month, registration, total, taxed);
-    const int from = m_server.callCount();
+    const int from = m_fx.server.callCount();
     const int shown = busyIndicatorShownCount();
     QVERIFY(!post());
 
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     QCOMPARE(ds->State(), DataSetState::Insert);
-    QCOMPARE(m_dialogs.texts(), QStringList{text});
-    QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Error);
+    QCOMPARE(m_fx.dialogs.texts(), QStringList{text});
+    QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Error);
     QCOMPARE(focusedField(), focus);
     if (focus.isEmpty()) {
-        QCOMPARE(m_form->focusWidget(), static_cast<QWidget*>(m_form->dbnPadrao));
-        QCOMPARE(m_form->dbgPadrao->SelectedField(), m_form->cdsCIAPIDSITCOMPETCIAP);
+        QCOMPARE(m_fx.form->focusWidget(), static_cast<QWidget*>(m_fx.form->dbnPadrao));
+        QCOMPARE(m_fx.form->dbgPadrao->SelectedField(), m_fx.form->cdsCIAPIDSITCOMPETCIAP);
     }
     QCOMPARE(callsSince(from), calls);
     QVERIFY(!busyIndicatorActive());
@@ -446,27 +441,27 @@ void tst_Posting::failures() {
     QCOMPARE(ds->ChangeCount(), 0);
 
     // The balance default of the first step is kept, and so is the coefficient once computed.
-    QCOMPARE(m_form->cdsCIAPVRSALDOPARCCIAP->Value(), QVariant(0.0));
+    QCOMPARE(m_fx.form->cdsCIAPVRSALDOPARCCIAP->Value(), QVariant(0.0));
     if (coefficient.isValid())
-        QCOMPARE(m_form->cdsCIAPVRCOEFICIAP->Value(), coefficient);
+        QCOMPARE(m_fx.form->cdsCIAPVRCOEFICIAP->Value(), coefficient);
     else
-        QVERIFY(m_form->cdsCIAPVRCOEFICIAP->IsNull());
+        QVERIFY(m_fx.form->cdsCIAPVRCOEFICIAP->IsNull());
 
     // The user corrects nothing but the server: the same row posts now.
     if (!serverError.isEmpty() || method == QLatin1String("getNrseqCiap")) {
-        m_dialogs.clear();
+        m_fx.dialogs.clear();
         QVERIFY(post());
         QCOMPARE(ds->State(), DataSetState::Browse);
-        QVERIFY(m_dialogs.entries.isEmpty());
+        QVERIFY(m_fx.dialogs.entries.isEmpty());
     }
 }
 
 void tst_Posting::callsForNewRow() {
     insertRow(QStringLiteral("05/2024"), Registration, 1000.0, 250.0);
-    const int from = m_server.callCount();
+    const int from = m_fx.server.callCount();
     const int shown = busyIndicatorShownCount();
     QVERIFY(post());
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
     QCOMPARE(callsSince(from),
              (QStringList{
                  QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
@@ -498,7 +493,7 @@ void tst_Posting::callsForNewRow() {
     QCOMPARE(dtData, QDate(2024, 5, 1));
 
     // Sent, merged, reloaded from the server; the busy indicator came and went.
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     QCOMPARE(ds->State(), DataSetState::Browse);
     QCOMPARE(ds->ChangeCount(), 0);
     QCOMPARE(ds->RecordCount(), 1);
@@ -507,14 +502,14 @@ void tst_Posting::callsForNewRow() {
 }
 
 void tst_Posting::callsForEditedRow() {
-    m_server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
-    m_server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{16});
-    TClientDataSet* ds = m_form->cdsCIAP;
+    m_fx.server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
+    m_fx.server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{16});
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->Edit();
-    m_form->cdsCIAPVRSAIDACIAP->SetAsFloat(2000.0);
-    const int from = m_server.callCount();
+    m_fx.form->cdsCIAPVRSAIDACIAP->SetAsFloat(2000.0);
+    const int from = m_fx.server.callCount();
     QVERIFY(post());
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
     QCOMPARE(callsSince(from),
              (QStringList{
                  QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
@@ -569,26 +564,26 @@ void tst_Posting::uniqueness() {
 
     loadStored({storedRow(QStringLiteral("03/2024"), QStringLiteral("7"), 1000, 250, 400),
                 storedRow(QStringLiteral("04/2024"), QStringLiteral("8"), 1000, 250, 400)});
-    m_server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(stored));
-    m_server.setDefault(QStringLiteral("getInscEsta"), registrationPacket(registration));
-    TClientDataSet* ds = m_form->cdsCIAP;
+    m_fx.server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(stored));
+    m_fx.server.setDefault(QStringLiteral("getInscEsta"), registrationPacket(registration));
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->First();
     ds->Edit();
     for (const QString& month : months)
-        m_form->cdsCIAPCOMPETENCIA->SetAsString(month);
-    m_form->cdsCIAPCDINSCESTA->SetAsString(registration);
+        m_fx.form->cdsCIAPCOMPETENCIA->SetAsString(month);
+    m_fx.form->cdsCIAPCDINSCESTA->SetAsString(registration);
 
     QCOMPARE(post(), passes);
     if (passes) {
-        QVERIFY(m_dialogs.entries.isEmpty());
-        QCOMPARE(m_server.callsTo(QStringLiteral("setCiap")).size(), 1);
+        QVERIFY(m_fx.dialogs.entries.isEmpty());
+        QCOMPARE(m_fx.server.callsTo(QStringLiteral("setCiap")).size(), 1);
     } else {
-        QCOMPARE(m_dialogs.errors(),
+        QCOMPARE(m_fx.dialogs.errors(),
                  QStringList{QStringLiteral(
                      "Competência já cadastrada para Imposto e Empresa informados.")});
         QCOMPARE(focusedField(), QStringLiteral("COMPETENCIA"));
         QCOMPARE(ds->State(), DataSetState::Edit);
-        QVERIFY(m_server.callsTo(QStringLiteral("setCiap")).isEmpty());
+        QVERIFY(m_fx.server.callsTo(QStringLiteral("setCiap")).isEmpty());
     }
 }
 
@@ -620,65 +615,66 @@ void tst_Posting::rangeNote() {
     QFETCH(QString, month);
     QFETCH(bool, note);
 
-    m_form->depInicial->SetDate(start);
-    m_form->depFinal->SetDate(end);
+    m_fx.form->depInicial->SetDate(start);
+    m_fx.form->depFinal->SetDate(end);
     insertRow(month, Registration, 100.0, 50.0);
     QVERIFY(post());
-    QCOMPARE(m_server.callsTo(QStringLiteral("setCiap")).size(), 1);
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("setCiap")).size(), 1);
     if (note) {
-        QCOMPARE(m_dialogs.entries.size(), 1);
-        QCOMPARE(m_dialogs.entries.first().kind, DialogKind::Information);
-        QVERIFY(!m_dialogs.entries.first().question);
-        QCOMPARE(m_dialogs.entries.first().text,
+        QCOMPARE(m_fx.dialogs.entries.size(), 1);
+        QCOMPARE(m_fx.dialogs.entries.first().kind, DialogKind::Information);
+        QVERIFY(!m_fx.dialogs.entries.first().question);
+        QCOMPARE(m_fx.dialogs.entries.first().text,
                  QStringLiteral("Competência cadastrada não está dentro do intervalo informado "
                                 "no filtro. Favor informar um intervalo correspondente para "
                                 "poder visualizar."));
     } else {
-        QVERIFY(m_dialogs.entries.isEmpty());
+        QVERIFY(m_fx.dialogs.entries.isEmpty());
     }
 }
 
 // A refused send leaves the row posted locally and the change in the log, with no reload; the
 // next post of the row sends that change again, now with the new values.
 void tst_Posting::failedSendKeepsChangeForNextPost() {
-    m_server.enqueueError(QStringLiteral("setCiap"), -32001, QStringLiteral("Registro alterado"));
+    m_fx.server.enqueueError(QStringLiteral("setCiap"), -32001,
+                             QStringLiteral("Registro alterado"));
     insertRow(QStringLiteral("05/2024"), Registration, 1000.0, 250.0);
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     const int shown = busyIndicatorShownCount();
     QVERIFY(!post());
-    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Registro alterado")});
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{QStringLiteral("Registro alterado")});
     QCOMPARE(ds->State(), DataSetState::Browse);
     QCOMPARE(ds->ChangeCount(), 1);
     QCOMPARE(ds->RecordCount(), 2);
-    QVERIFY(m_server.callsTo(QStringLiteral("getCIAP")).isEmpty());
+    QVERIFY(m_fx.server.callsTo(QStringLiteral("getCIAP")).isEmpty());
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(busyIndicatorShownCount(), shown + 1);
 
-    m_dialogs.clear();
+    m_fx.dialogs.clear();
     QVERIFY(ds->Locate(QStringLiteral("COMPETENCIA"), QStringLiteral("05/2024"), false));
     ds->Edit();
-    m_form->cdsCIAPVRSAIDATRIBCIAP->SetAsFloat(500.0);
+    m_fx.form->cdsCIAPVRSAIDATRIBCIAP->SetAsFloat(500.0);
     QVERIFY(post());
-    QVERIFY(m_dialogs.entries.isEmpty());
+    QVERIFY(m_fx.dialogs.entries.isEmpty());
     const ciap::Delta delta = lastDelta();
     QCOMPARE(delta.changes.size(), 1);
     QCOMPARE(delta.changes.first().status, ciap::ChangeStatus::Inserted);
     QCOMPARE(changeValues(delta, 0, true).value(QStringLiteral("VRCOEFICIAP")), QVariant(0.5));
     QCOMPARE(ds->ChangeCount(), 0);
-    QCOMPARE(m_server.callsTo(QStringLiteral("getCIAP")).size(), 1);
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("getCIAP")).size(), 1);
     QVERIFY(!busyIndicatorActive());
 }
 
 // Posting a row nobody changed still runs the checks, but there is nothing to send: only the
 // reload.
 void tst_Posting::unchangedPostSendsNothing() {
-    m_server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
-    m_server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{QStringLiteral("7")});
-    TClientDataSet* ds = m_form->cdsCIAP;
+    m_fx.server.setDefault(QStringLiteral("getCompet_Existe"), existsPacket(1));
+    m_fx.server.setDefault(QStringLiteral("getNrseqCiap"), QJsonArray{QStringLiteral("7")});
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     ds->Edit();
     QVERIFY(post());
-    QVERIFY(m_server.callsTo(QStringLiteral("setCiap")).isEmpty());
-    QCOMPARE(m_server.calls().last().method, QStringLiteral("getCIAP"));
+    QVERIFY(m_fx.server.callsTo(QStringLiteral("setCiap")).isEmpty());
+    QCOMPARE(m_fx.server.calls().last().method, QStringLiteral("getCIAP"));
     QCOMPARE(ds->ChangeCount(), 0);
 }
 
@@ -690,25 +686,25 @@ void tst_Posting::cancelReloads_data() {
 
 void tst_Posting::cancelReloads() {
     QFETCH(bool, inserting);
-    TClientDataSet* ds = m_form->cdsCIAP;
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     if (inserting)
         ds->Insert();
     else
         ds->Edit();
-    m_form->cdsCIAPVRSAIDACIAP->SetAsFloat(5.0);
+    m_fx.form->cdsCIAPVRSAIDACIAP->SetAsFloat(5.0);
     ds->Cancel();
     QCOMPARE(callsSince(0), QStringList{QStringLiteral("getCIAP")});
     QCOMPARE(ds->RecordCount(), 1);
-    QCOMPARE(m_form->cdsCIAPVRSAIDACIAP->AsFloat(), 1000.0);
+    QCOMPARE(m_fx.form->cdsCIAPVRSAIDACIAP->AsFloat(), 1000.0);
 }
 
 void tst_Posting::deleteRemovesAssetsThenSends() {
-    TClientDataSet* ds = m_form->cdsCIAP;
-    m_server.setDefault(QStringLiteral("getCIAP"),
-                        ScriptedServer::packet(m_fields, {})); // the server no longer lists it
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
+    m_fx.server.setDefault(QStringLiteral("getCIAP"),
+                           ScriptedServer::packet(m_fields, {})); // the server no longer lists it
     const int shown = busyIndicatorShownCount();
     QVERIFY(runGuarded([ds] { ds->Delete(); }));
-    QVERIFY(m_dialogs.entries.isEmpty()); // no question of its own
+    QVERIFY(m_fx.dialogs.entries.isEmpty()); // no question of its own
     QCOMPARE(callsSince(0), (QStringList{
                                 QStringLiteral("delBensComp[\"07\",\"02\",\"03/2024\",\"7\"]"),
                                 QStringLiteral("setCiap"),
@@ -747,10 +743,10 @@ void tst_Posting::deleteFailures() {
     QFETCH(int, rows);
     QFETCH(int, changes);
 
-    m_server.enqueueError(method, -32000, QStringLiteral("Recusado"));
-    TClientDataSet* ds = m_form->cdsCIAP;
+    m_fx.server.enqueueError(method, -32000, QStringLiteral("Recusado"));
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
     QVERIFY(!runGuarded([ds] { ds->Delete(); }));
-    QCOMPARE(m_dialogs.errors(), QStringList{QStringLiteral("Recusado")});
+    QCOMPARE(m_fx.dialogs.errors(), QStringList{QStringLiteral("Recusado")});
     QCOMPARE(callsSince(0), calls);
     QCOMPARE(ds->RecordCount(), rows);
     QCOMPARE(ds->ChangeCount(), changes);

@@ -1,6 +1,5 @@
 #include "HostServices.h"
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 #include "TADOIBQuery.h"
 #include "TBtnPesquisa.h"
 #include "TClientDataSet.h"
@@ -53,23 +52,16 @@ private Q_SLOTS:
     void connection();
 
 private:
-    RecordingDialogService m_dialogs;
-    ScriptedServer m_server;
-    TfrmCIAP* m_form = nullptr;
+    ScreenFixture m_fx;
 };
 
 void tst_ScreenLayout::initTestCase() {
-    DialogService::setInstance(&m_dialogs);
-    QVERIFY(m_server.listen());
-    setWebServer(m_server.host(), m_server.port());
-    m_form = TfrmPadraoGrid::Create<TfrmCIAP>();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QVERIFY2(m_fx.start(ScreenFixture::Window::Shown), qPrintable(m_fx.error));
+    QVERIFY(QTest::qWaitForWindowExposed(m_fx.form));
 }
 
 void tst_ScreenLayout::cleanupTestCase() {
-    delete m_form;
-    DialogService::setInstance(nullptr);
+    m_fx.stop();
 }
 
 void tst_ScreenLayout::everyComponentByName_data() {
@@ -158,24 +150,24 @@ void tst_ScreenLayout::everyComponentByName_data() {
 void tst_ScreenLayout::everyComponentByName() {
     QFETCH(QString, name);
     QFETCH(QString, className);
-    const QList<QObject*> found = m_form->findChildren<QObject*>(name);
+    const QList<QObject*> found = m_fx.form->findChildren<QObject*>(name);
     QCOMPARE(found.size(), 1);
     QVERIFY2(found.first()->inherits(className.toLatin1()),
              found.first()->metaObject()->className());
 }
 
 void tst_ScreenLayout::form() {
-    QCOMPARE(m_form->size(), QSize(751, 460));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Controle de Crédito Imobilizado"));
-    QCOMPARE(m_form->lblCodTela->text(), QStringLiteral("MZR02400"));
-    QVERIFY(m_form->lblCodTela->isVisible());
-    QCOMPARE(m_form->panEmpresa->height(), 107);
+    QCOMPARE(m_fx.form->size(), QSize(751, 460));
+    QCOMPARE(m_fx.form->windowTitle(), QStringLiteral("Controle de Crédito Imobilizado"));
+    QCOMPARE(m_fx.form->lblCodTela->text(), QStringLiteral("MZR02400"));
+    QVERIFY(m_fx.form->lblCodTela->isVisible());
+    QCOMPARE(m_fx.form->panEmpresa->height(), 107);
     // Bands from top to bottom: toolbar, filter, pages, navigator.
-    QVERIFY(m_form->panMenu->geometry().bottom() < m_form->panEmpresa->geometry().top());
-    QVERIFY(m_form->panEmpresa->geometry().bottom() < m_form->pgcPadrao->geometry().top());
-    QVERIFY(m_form->pgcPadrao->geometry().bottom() < m_form->panNavigator->geometry().top());
-    QVERIFY(m_form->panNavigator->geometry().bottom() <= m_form->height());
-    QCOMPARE(m_form->panEmpresa->width(), m_form->width());
+    QVERIFY(m_fx.form->panMenu->geometry().bottom() < m_fx.form->panEmpresa->geometry().top());
+    QVERIFY(m_fx.form->panEmpresa->geometry().bottom() < m_fx.form->pgcPadrao->geometry().top());
+    QVERIFY(m_fx.form->pgcPadrao->geometry().bottom() < m_fx.form->panNavigator->geometry().top());
+    QVERIFY(m_fx.form->panNavigator->geometry().bottom() <= m_fx.form->height());
+    QCOMPARE(m_fx.form->panEmpresa->width(), m_fx.form->width());
 }
 
 void tst_ScreenLayout::toolbar_data() {
@@ -198,7 +190,7 @@ void tst_ScreenLayout::toolbar() {
     QFETCH(int, size);
     QFETCH(bool, enabled);
     QFETCH(QString, hint);
-    auto* button = m_form->panMenu->findChild<QToolButton*>(name);
+    auto* button = m_fx.form->panMenu->findChild<QToolButton*>(name);
     QVERIFY(button);
     QCOMPARE(button->x(), left);
     if (size > 0)
@@ -208,7 +200,7 @@ void tst_ScreenLayout::toolbar() {
     QCOMPARE(button->toolTip(), hint);
     QVERIFY(!button->icon().isNull());
     // No two toolbar buttons overlap.
-    for (QToolButton* other : m_form->panMenu->findChildren<QToolButton*>())
+    for (QToolButton* other : m_fx.form->panMenu->findChildren<QToolButton*>())
         if (other != button)
             QVERIFY2(!other->geometry().intersects(button->geometry()),
                      qPrintable(other->objectName()));
@@ -252,7 +244,7 @@ void tst_ScreenLayout::filterPanel() {
     QFETCH(QString, caption);
     QFETCH(int, left);
     QFETCH(int, width);
-    auto* w = m_form->panEmpresa->findChild<QWidget*>(name);
+    auto* w = m_fx.form->panEmpresa->findChild<QWidget*>(name);
     QVERIFY(w);
     if (auto* label = qobject_cast<QLabel*>(w)) {
         QCOMPARE(label->text(), caption);
@@ -267,9 +259,9 @@ void tst_ScreenLayout::filterPanel() {
         QCOMPARE(w->x(), left);
     if (width >= 0)
         QCOMPARE(w->width(), width);
-    QVERIFY(w->geometry().bottom() < m_form->panEmpresa->height());
+    QVERIFY(w->geometry().bottom() < m_fx.form->panEmpresa->height());
     // Nothing in the panel overlaps anything else.
-    for (QWidget* other : m_form->panEmpresa->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* other : m_fx.form->panEmpresa->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (other != w)
             QVERIFY2(!other->geometry().intersects(w->geometry()), qPrintable(other->objectName()));
 }
@@ -277,34 +269,35 @@ void tst_ScreenLayout::filterPanel() {
 void tst_ScreenLayout::coloursByRole() {
     const QColor info = QApplication::palette().color(QPalette::ToolTipBase);
     const QColor face = QApplication::palette().color(QPalette::Button);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_form->edtCdEmpresa, m_form->edtCdImposto,
-                                                      m_form->depInicial, m_form->depFinal,
-                                                      m_form->dbeInscEsta, m_form->dbgBensComp})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_fx.form->edtCdEmpresa, m_fx.form->edtCdImposto, m_fx.form->depInicial,
+             m_fx.form->depFinal, m_fx.form->dbeInscEsta, m_fx.form->dbgBensComp})
         QCOMPARE(w->palette().color(QPalette::Base), info);
-    for (QLineEdit* name : {m_form->edtNmEmpresa, m_form->edtNmImposto}) {
+    for (QLineEdit* name : {m_fx.form->edtNmEmpresa, m_fx.form->edtNmImposto}) {
         QVERIFY(!name->isEnabled());
         QCOMPARE(name->focusPolicy(), Qt::NoFocus);
         QCOMPARE(name->palette().color(QPalette::Disabled, QPalette::Base), face);
     }
-    QCOMPARE(m_form->edtCdEmpresa->maxLength(), 2);
-    QCOMPARE(m_form->edtCdImposto->maxLength(), 2);
-    QCOMPARE(m_form->btpEmpresa->toolTip(), QStringLiteral("Pesquisar"));
-    QCOMPARE(m_form->btpImposto->Title(), QStringLiteral("Imposto"));
-    QCOMPARE(m_form->btpImposto->EmptyError(), QStringLiteral("Não hà imposto cadastrado."));
-    QCOMPARE(m_form->btpEmpresa->EmptyError(), QStringLiteral("Não há Empresa cadastrada"));
-    QCOMPARE(m_form->btnPesqInscEsta->EmptyError(),
+    QCOMPARE(m_fx.form->edtCdEmpresa->maxLength(), 2);
+    QCOMPARE(m_fx.form->edtCdImposto->maxLength(), 2);
+    QCOMPARE(m_fx.form->btpEmpresa->toolTip(), QStringLiteral("Pesquisar"));
+    QCOMPARE(m_fx.form->btpImposto->Title(), QStringLiteral("Imposto"));
+    QCOMPARE(m_fx.form->btpImposto->EmptyError(), QStringLiteral("Não hà imposto cadastrado."));
+    QCOMPARE(m_fx.form->btpEmpresa->EmptyError(), QStringLiteral("Não há Empresa cadastrada"));
+    QCOMPARE(m_fx.form->btnPesqInscEsta->EmptyError(),
              QStringLiteral("Não há Inscrição Estadual Cadastrada"));
-    QCOMPARE(m_form->btnPesqInscEsta->Title(), QStringLiteral("Inscrição Estadual"));
-    QCOMPARE(m_form->btnPesqInscEsta->DataSource(), m_form->dtsInscEsta);
-    QCOMPARE(m_form->btpEmpresa->DataSource(), m_form->dtsEmpresa);
-    QCOMPARE(m_form->btpEmpresa->Associate(), m_form->edtCdEmpresa);
-    QCOMPARE(m_form->btnPesqInscEsta->Associate(), m_form->dbeInscEsta);
+    QCOMPARE(m_fx.form->btnPesqInscEsta->Title(), QStringLiteral("Inscrição Estadual"));
+    QCOMPARE(m_fx.form->btnPesqInscEsta->DataSource(), m_fx.form->dtsInscEsta);
+    QCOMPARE(m_fx.form->btpEmpresa->DataSource(), m_fx.form->dtsEmpresa);
+    QCOMPARE(m_fx.form->btpEmpresa->Associate(), m_fx.form->edtCdEmpresa);
+    QCOMPARE(m_fx.form->btnPesqInscEsta->Associate(), m_fx.form->dbeInscEsta);
 }
 
 void tst_ScreenLayout::tabOrder() {
-    const QList<QWidget*> expected = {m_form->edtCdEmpresa, m_form->edtCdImposto,
-                                      m_form->depInicial, m_form->depFinal, m_form->dbeInscEsta};
-    QWidget* w = m_form->edtCdEmpresa;
+    const QList<QWidget*> expected = {m_fx.form->edtCdEmpresa, m_fx.form->edtCdImposto,
+                                      m_fx.form->depInicial, m_fx.form->depFinal,
+                                      m_fx.form->dbeInscEsta};
+    QWidget* w = m_fx.form->edtCdEmpresa;
     for (int i = 1; i < expected.size(); ++i) {
         do
             w = w->nextInFocusChain();
@@ -314,30 +307,30 @@ void tst_ScreenLayout::tabOrder() {
 }
 
 void tst_ScreenLayout::pagesAndMenu() {
-    TPageControl* pgc = m_form->pgcPadrao;
+    TPageControl* pgc = m_fx.form->pgcPadrao;
     QCOMPARE(pgc->count(), 2);
-    QCOMPARE(pgc->tabText(pgc->indexOf(m_form->tshPadrao)), QStringLiteral("Competências"));
-    QCOMPARE(pgc->tabText(pgc->indexOf(m_form->tshBensComp)),
+    QCOMPARE(pgc->tabText(pgc->indexOf(m_fx.form->tshPadrao)), QStringLiteral("Competências"));
+    QCOMPARE(pgc->tabText(pgc->indexOf(m_fx.form->tshBensComp)),
              QStringLiteral("Bens da Competência"));
-    QCOMPARE(pgc->ActivePage(), m_form->tshPadrao);
-    QVERIFY(m_form->tshPadrao->isAncestorOf(m_form->dbgPadrao));
-    QCOMPARE(m_form->scbBensComp->widget(), m_form->dbgBensComp);
-    QVERIFY(m_form->panBensComp->isAncestorOf(m_form->scbBensComp));
-    QVERIFY(m_form->tshBensComp->isAncestorOf(m_form->panBensComp));
+    QCOMPARE(pgc->ActivePage(), m_fx.form->tshPadrao);
+    QVERIFY(m_fx.form->tshPadrao->isAncestorOf(m_fx.form->dbgPadrao));
+    QCOMPARE(m_fx.form->scbBensComp->widget(), m_fx.form->dbgBensComp);
+    QVERIFY(m_fx.form->panBensComp->isAncestorOf(m_fx.form->scbBensComp));
+    QVERIFY(m_fx.form->tshBensComp->isAncestorOf(m_fx.form->panBensComp));
 
-    const QList<QAction*> items = m_form->mnuOperacao->actions();
+    const QList<QAction*> items = m_fx.form->mnuOperacao->actions();
     QStringList names;
     for (QAction* a : items)
         names << a->objectName();
     QCOMPARE(names,
              QStringList({"mnuIncluir", "mnuAlterar", "mnuExcluir", "mnuAuxiliar", "mnuVerificar",
                           "mnuGravar", "mnuDesfazer", "N1", "mnuCompetencia", "mnuBensComp"}));
-    QVERIFY(m_form->N1->isSeparator());
-    QCOMPARE(m_form->mnuCompetencia->text(), QStringLiteral("Competências"));
-    QCOMPARE(m_form->mnuBensComp->text(), QStringLiteral("Bens da Competência"));
-    QCOMPARE(m_form->dbtNome->DataField(), QStringLiteral("NOME"));
-    QCOMPARE(m_form->dbtNome->DataSource(), m_form->dtsCIAP);
-    QCOMPARE(m_form->dbnPadrao->DataSource(), m_form->dtsCIAP);
+    QVERIFY(m_fx.form->N1->isSeparator());
+    QCOMPARE(m_fx.form->mnuCompetencia->text(), QStringLiteral("Competências"));
+    QCOMPARE(m_fx.form->mnuBensComp->text(), QStringLiteral("Bens da Competência"));
+    QCOMPARE(m_fx.form->dbtNome->DataField(), QStringLiteral("NOME"));
+    QCOMPARE(m_fx.form->dbtNome->DataSource(), m_fx.form->dtsCIAP);
+    QCOMPARE(m_fx.form->dbnPadrao->DataSource(), m_fx.form->dtsCIAP);
 }
 
 void tst_ScreenLayout::grids() {
@@ -365,8 +358,8 @@ void tst_ScreenLayout::grids() {
         {"VRAPROPARCCIAP", 90, false, "Valor a Apropriar"},
     };
     for (const auto& [grid, columns, source] :
-         {std::tuple{m_form->dbgPadrao, padrao, m_form->dtsCIAP},
-          std::tuple{m_form->dbgBensComp, bens, m_form->dtsBensComp}}) {
+         {std::tuple{m_fx.form->dbgPadrao, padrao, m_fx.form->dtsCIAP},
+          std::tuple{m_fx.form->dbgBensComp, bens, m_fx.form->dtsBensComp}}) {
         QCOMPARE(grid->DataSource(), source);
         QCOMPARE(grid->ColumnCount(), columns.size());
         for (int i = 0; i < columns.size(); ++i) {
@@ -386,17 +379,17 @@ void tst_ScreenLayout::grids() {
     }
     // The competências fit the screen's width without scrolling sideways.
     int total = 0;
-    for (int i = 0; i < m_form->dbgPadrao->ColumnCount(); ++i)
-        total += m_form->dbgPadrao->ColumnWidth(i);
-    QVERIFY2(total <= m_form->dbgPadrao->viewport()->width(),
-             qPrintable(
-                 QStringLiteral("%1 > %2").arg(total).arg(m_form->dbgPadrao->viewport()->width())));
+    for (int i = 0; i < m_fx.form->dbgPadrao->ColumnCount(); ++i)
+        total += m_fx.form->dbgPadrao->ColumnWidth(i);
+    QVERIFY2(total <= m_fx.form->dbgPadrao->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(total).arg(
+                 m_fx.form->dbgPadrao->viewport()->width())));
 
     const TDBGrid::Options expected =
         TDBGrid::Options(TDBGrid::dgEditing) | TDBGrid::dgTitles | TDBGrid::dgColumnResize |
         TDBGrid::dgColLines | TDBGrid::dgRowLines | TDBGrid::dgTabs |
         TDBGrid::dgAlwaysShowSelection | TDBGrid::dgConfirmDelete | TDBGrid::dgCancelOnExit;
-    QCOMPARE(m_form->dbgBensComp->GetOptions(), expected);
+    QCOMPARE(m_fx.form->dbgBensComp->GetOptions(), expected);
 }
 
 void tst_ScreenLayout::fields_data() {
@@ -455,7 +448,7 @@ void tst_ScreenLayout::fields_data() {
 void tst_ScreenLayout::fields() {
     QFETCH(QString, dataSet);
     QFETCH(QStringList, layout);
-    auto* ds = m_form->findChild<TClientDataSet*>(dataSet);
+    auto* ds = m_fx.form->findChild<TClientDataSet*>(dataSet);
     QVERIFY(ds);
     QVERIFY(!ds->Active()); // every set starts closed
     QCOMPARE(ds->FieldCount(), layout.size());
@@ -472,36 +465,37 @@ void tst_ScreenLayout::fields() {
 }
 
 void tst_ScreenLayout::auxiliaryDataSets() {
-    QCOMPARE(m_form->cdsCIAPCOMPETENCIA->EditMask, QStringLiteral("99/9999 ;1; "));
-    QCOMPARE(m_form->cdsBemParcela->FieldByName(QStringLiteral("CDBEMATIVO"))->DisplayWidth, 13);
-    QCOMPARE(m_form->cdsCIAPNOME, m_form->cdsCIAP->FieldByName(QStringLiteral("NOME")));
-    QCOMPARE(m_form->cdsBensCompVRAPROPARCCIAP,
-             m_form->cdsBensComp->FieldByName(QStringLiteral("VRAPROPARCCIAP")));
-    QCOMPARE(m_form->dtsCIAP->DataSet(), m_form->cdsCIAP);
-    QCOMPARE(m_form->dtsBensComp->DataSet(), m_form->cdsBensComp);
-    QCOMPARE(m_form->dtsInscEsta->DataSet(), m_form->cdsInscEsta);
-    QCOMPARE(m_form->dtsBemParcela->DataSet(), m_form->cdsBemParcela);
-    QCOMPARE(m_form->dtsEmpresa->DataSet(), m_form->qryEmpresa);
-    QCOMPARE(m_form->dtsImposto->DataSet(), m_form->qryImposto);
-    QCOMPARE(m_form->dtsPadrao->DataSet(), nullptr);
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->EditMask, QStringLiteral("99/9999 ;1; "));
+    QCOMPARE(m_fx.form->cdsBemParcela->FieldByName(QStringLiteral("CDBEMATIVO"))->DisplayWidth, 13);
+    QCOMPARE(m_fx.form->cdsCIAPNOME, m_fx.form->cdsCIAP->FieldByName(QStringLiteral("NOME")));
+    QCOMPARE(m_fx.form->cdsBensCompVRAPROPARCCIAP,
+             m_fx.form->cdsBensComp->FieldByName(QStringLiteral("VRAPROPARCCIAP")));
+    QCOMPARE(m_fx.form->dtsCIAP->DataSet(), m_fx.form->cdsCIAP);
+    QCOMPARE(m_fx.form->dtsBensComp->DataSet(), m_fx.form->cdsBensComp);
+    QCOMPARE(m_fx.form->dtsInscEsta->DataSet(), m_fx.form->cdsInscEsta);
+    QCOMPARE(m_fx.form->dtsBemParcela->DataSet(), m_fx.form->cdsBemParcela);
+    QCOMPARE(m_fx.form->dtsEmpresa->DataSet(), m_fx.form->qryEmpresa);
+    QCOMPARE(m_fx.form->dtsImposto->DataSet(), m_fx.form->qryImposto);
+    QCOMPARE(m_fx.form->dtsPadrao->DataSet(), nullptr);
     // Handlers are wired to their events.
-    QVERIFY(m_form->cdsCIAP->AfterInsert && m_form->cdsCIAP->BeforePost &&
-            m_form->cdsCIAP->AfterPost && m_form->cdsCIAP->AfterCancel &&
-            m_form->cdsCIAP->BeforeDelete && m_form->cdsCIAP->AfterDelete &&
-            m_form->cdsCIAP->AfterScroll);
-    QVERIFY(m_form->cdsBensComp->BeforePost && m_form->cdsBensComp->AfterPost &&
-            m_form->cdsBensComp->AfterCancel && m_form->cdsBensComp->BeforeDelete &&
-            m_form->cdsBensComp->AfterDelete);
-    QVERIFY(!m_form->cdsBensComp->AfterScroll && !m_form->cdsBensComp->AfterInsert);
-    QVERIFY(m_form->cdsCIAPCOMPETENCIA->OnSetText && !m_form->cdsCIAPCOMPETENCIA->OnGetText);
-    QVERIFY(m_form->cdsCIAPIDSITCOMPETCIAP->OnGetText && m_form->cdsCIAPIDSITCOMPETCIAP->OnSetText);
-    QVERIFY(m_form->cdsBensCompVRAPROPARCCIAP->OnGetText);
-    QVERIFY(m_form->dbgPadrao->OnColEnter && m_form->dbgPadrao->OnColExit &&
-            m_form->dbgPadrao->OnEditButtonClick && !m_form->dbgPadrao->OnEnter);
-    QVERIFY(m_form->dbgBensComp->OnEnter && m_form->dbgBensComp->OnColEnter &&
-            m_form->dbgBensComp->OnColExit && m_form->dbgBensComp->OnEditButtonClick);
-    QVERIFY(m_form->btpEmpresa->OnBeforePesq && m_form->btpEmpresa->OnAfterPesq);
-    QVERIFY(m_form->btnPesqInscEsta->OnBeforePesq && m_form->btnPesqInscEsta->OnAfterPesq);
+    QVERIFY(m_fx.form->cdsCIAP->AfterInsert && m_fx.form->cdsCIAP->BeforePost &&
+            m_fx.form->cdsCIAP->AfterPost && m_fx.form->cdsCIAP->AfterCancel &&
+            m_fx.form->cdsCIAP->BeforeDelete && m_fx.form->cdsCIAP->AfterDelete &&
+            m_fx.form->cdsCIAP->AfterScroll);
+    QVERIFY(m_fx.form->cdsBensComp->BeforePost && m_fx.form->cdsBensComp->AfterPost &&
+            m_fx.form->cdsBensComp->AfterCancel && m_fx.form->cdsBensComp->BeforeDelete &&
+            m_fx.form->cdsBensComp->AfterDelete);
+    QVERIFY(!m_fx.form->cdsBensComp->AfterScroll && !m_fx.form->cdsBensComp->AfterInsert);
+    QVERIFY(m_fx.form->cdsCIAPCOMPETENCIA->OnSetText && !m_fx.form->cdsCIAPCOMPETENCIA->OnGetText);
+    QVERIFY(m_fx.form->cdsCIAPIDSITCOMPETCIAP->OnGetText &&
+            m_fx.form->cdsCIAPIDSITCOMPETCIAP->OnSetText);
+    QVERIFY(m_fx.form->cdsBensCompVRAPROPARCCIAP->OnGetText);
+    QVERIFY(m_fx.form->dbgPadrao->OnColEnter && m_fx.form->dbgPadrao->OnColExit &&
+            m_fx.form->dbgPadrao->OnEditButtonClick && !m_fx.form->dbgPadrao->OnEnter);
+    QVERIFY(m_fx.form->dbgBensComp->OnEnter && m_fx.form->dbgBensComp->OnColEnter &&
+            m_fx.form->dbgBensComp->OnColExit && m_fx.form->dbgBensComp->OnEditButtonClick);
+    QVERIFY(m_fx.form->btpEmpresa->OnBeforePesq && m_fx.form->btpEmpresa->OnAfterPesq);
+    QVERIFY(m_fx.form->btnPesqInscEsta->OnBeforePesq && m_fx.form->btnPesqInscEsta->OnAfterPesq);
 }
 
 void tst_ScreenLayout::queries() {
@@ -511,17 +505,17 @@ void tst_ScreenLayout::queries() {
         QStringList fields; // name:size:caption:displayWidth
     };
     const QList<Q> queries = {
-        {m_form->qryEmpresa,
+        {m_fx.form->qryEmpresa,
          {"SELECT CDEMPRESA, NMEMPRESA", "  FROM EMPRESA", " ORDER BY CDEMPRESA"},
          {"CDEMPRESA:2:Código:4", "NMEMPRESA:40:Nome:0"}},
-        {m_form->qryVd_Empresa,
+        {m_fx.form->qryVd_Empresa,
          {"SELECT CDEMPRESA, NMEMPRESA", "  FROM EMPRESA", " WHERE :P_CDEMPRESA = CDEMPRESA ",
           " ORDER BY CDEMPRESA"},
          {"CDEMPRESA:4::0", "NMEMPRESA:40::0"}},
-        {m_form->qryImposto,
+        {m_fx.form->qryImposto,
          {"SELECT CDIMPOSTO, NMIMPOSTO", "  FROM IMPOSTO", " ORDER BY CDIMPOSTO"},
          {"CDIMPOSTO:2:Código:4", "NMIMPOSTO:30:Nome:0"}},
-        {m_form->qryVd_Imposto,
+        {m_fx.form->qryVd_Imposto,
          {"SELECT CDIMPOSTO, NMIMPOSTO", "  FROM IMPOSTO", " WHERE :P_CDIMPOSTO = CDIMPOSTO"},
          {"CDIMPOSTO:2::0", "NMIMPOSTO:30:Nome:0"}},
     };
@@ -538,15 +532,15 @@ void tst_ScreenLayout::queries() {
             QCOMPARE(f->DisplayWidth, parts.at(3).toInt());
         }
     }
-    QCOMPARE(m_form->qryVd_Empresa->paramNames(), QStringList{"P_CDEMPRESA"});
-    QCOMPARE(m_form->qryVd_Imposto->paramNames(), QStringList{"P_CDIMPOSTO"});
-    QVERIFY(m_form->qryEmpresa->paramNames().isEmpty());
+    QCOMPARE(m_fx.form->qryVd_Empresa->paramNames(), QStringList{"P_CDEMPRESA"});
+    QCOMPARE(m_fx.form->qryVd_Imposto->paramNames(), QStringList{"P_CDIMPOSTO"});
+    QVERIFY(m_fx.form->qryEmpresa->paramNames().isEmpty());
 }
 
 void tst_ScreenLayout::connection() {
-    QCOMPARE(m_form->netCIAP->ServerName(), QStringLiteral("MZR02400.rdmCIAP"));
-    QVERIFY(!m_form->netCIAP->ThrowException());
-    QVERIFY(m_form->netCIAP->BeforeConnect);
+    QCOMPARE(m_fx.form->netCIAP->ServerName(), QStringLiteral("MZR02400.rdmCIAP"));
+    QVERIFY(!m_fx.form->netCIAP->ThrowException());
+    QVERIFY(m_fx.form->netCIAP->BeforeConnect);
 }
 
 QTEST_MAIN(tst_ScreenLayout)

@@ -43,17 +43,13 @@ private:
 
 private Q_SLOTS:
     void initTestCase() {
-        QString why;
-        bool skip = false;
-        if (!m_fx.start(&why, &skip)) {
-            if (skip)
-                QSKIP(qPrintable(why));
-            QFAIL(qPrintable(why));
-        }
+        const ServerFixture::Start started = m_fx.start();
+        if (started == ServerFixture::Start::Skipped)
+            QSKIP(qPrintable(m_fx.error));
+        QVERIFY2(started == ServerFixture::Start::Ready, qPrintable(m_fx.error));
     }
     void init() {
-        m_fx.db.reset();
-        m_client = m_fx.connect();
+        m_client = m_fx.reset();
         QVERIFY(m_client);
     }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "RecordingDialogService.h"
-#include "ScriptedServer.h"
+#include "ScreenFixture.h"
 
 #include <QDate>
 #include <QJsonValue>
@@ -9,13 +8,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-class TfrmCIAP;
-
 // The screen with its filter header as the filter tests need it: the host's registers on a
-// temporary SQLite database (EMPRESA 01 and 02, IMPOSTO 01 and 02), the recording dialogs, a
-// scripted server and the screen shown in an active window, so that focus moves run the
-// panel's and the fields' enter and exit handlers.
-struct FilterFixture final {
+// temporary SQLite database (EMPRESA 01 and 02, IMPOSTO 01 and 02), and the screen against the
+// scripted server in an active window, so that focus moves run the panel's and the fields' enter
+// and exit handlers.
+struct FilterFixture final : ScreenFixture {
     static inline const QDate Jan = QDate(2024, 1, 1);
     static inline const QDate Mar = QDate(2024, 3, 1);
 
@@ -42,8 +39,4 @@ struct FilterFixture final {
     static QJsonValue competencias(int count);
 
     QTemporaryDir dir;
-    RecordingDialogService dialogs;
-    ScriptedServer server;
-    TfrmCIAP* form = nullptr;
-    QString error;
 };

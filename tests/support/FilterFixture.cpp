@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTest>
 
 bool FilterFixture::sql(const QString& statement) {
     QSqlQuery q(dtmDBGeral().database());
@@ -38,28 +37,11 @@ bool FilterFixture::start() {
         sql(QStringLiteral("INSERT INTO EMPRESA VALUES ('01', 'INDÚSTRIA UM LTDA'),"
                            " ('02', 'COMÉRCIO DOIS S.A.')")) &&
         sql(QStringLiteral("INSERT INTO IMPOSTO VALUES ('01', 'ICMS'), ('02', 'ICMS INTEGRAL')"));
-    if (!registers)
-        return false;
-    DialogService::setInstance(&dialogs);
-    if (!server.listen()) {
-        error = QStringLiteral("the scripted server does not listen");
-        return false;
-    }
-    setWebServer(server.host(), server.port());
-    form = TfrmPadraoGrid::Create<TfrmCIAP>();
-    form->show();
-    form->activateWindow();
-    if (!QTest::qWaitForWindowActive(form)) {
-        error = QStringLiteral("the screen's window never became active");
-        return false;
-    }
-    return true;
+    return registers && ScreenFixture::start(Window::Active);
 }
 
 void FilterFixture::stop() {
-    delete form;
-    form = nullptr;
-    DialogService::setInstance(nullptr);
+    ScreenFixture::stop();
     dtmDBGeral().close();
 }
 
