@@ -54,6 +54,7 @@ private:
                    const QVariant& taxed);
     bool post();
     QStringList callsSince(int from) const;
+    static QStringList postCalls(const QString& month);
     ciap::Delta lastDelta() const;
     QVariantMap changeValues(const ciap::Delta& delta, int change, bool newSide) const;
     QString focusedField() const;
@@ -196,6 +197,21 @@ QStringList tst_Posting::callsSince(int from) const {
                        QString::fromUtf8(QJsonDocument(c.params).toJson(QJsonDocument::Compact));
     }
     return out;
+}
+
+// The calls of a post of a row of that month ("MM/YYYY"), in their order, and the reload.
+QStringList tst_Posting::postCalls(const QString& month) {
+    const QString key = QStringLiteral("[\"%1\",\"02\",\"07\",\"111\"]").arg(month);
+    const QString firstDay = QStringLiteral("%1-%2-01").arg(month.mid(3), month.left(2));
+    return {QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
+            QStringLiteral("getVerificaImposto[\"02\"]"),
+            QStringLiteral("getVerificaImposto[\"02\"]"),
+            QStringLiteral("getVrParcelBemComp") + key,
+            QStringLiteral("getCompet_Existe") + key,
+            QStringLiteral("getVerificaImposto[\"02\"]"),
+            QStringLiteral("getNrseqCiap[\"07\",\"02\",\"%1\"]").arg(firstDay),
+            QStringLiteral("setCiap"),
+            QStringLiteral("getCIAP")};
 }
 
 ciap::Delta tst_Posting::lastDelta() const {
@@ -462,18 +478,7 @@ void tst_Posting::callsForNewRow() {
     const int shown = busyIndicatorShownCount();
     QVERIFY(post());
     QVERIFY(m_fx.dialogs.entries.isEmpty());
-    QCOMPARE(callsSince(from),
-             (QStringList{
-                 QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getVrParcelBemComp[\"05/2024\",\"02\",\"07\",\"111\"]"),
-                 QStringLiteral("getCompet_Existe[\"05/2024\",\"02\",\"07\",\"111\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getNrseqCiap[\"07\",\"02\",\"2024-05-01\"]"),
-                 QStringLiteral("setCiap"),
-                 QStringLiteral("getCIAP"),
-             }));
+    QCOMPARE(callsSince(from), postCalls(QStringLiteral("05/2024")));
 
     const ciap::Delta delta = lastDelta();
     QCOMPARE(delta.changes.size(), 1);
@@ -510,18 +515,7 @@ void tst_Posting::callsForEditedRow() {
     const int from = m_fx.server.callCount();
     QVERIFY(post());
     QVERIFY(m_fx.dialogs.entries.isEmpty());
-    QCOMPARE(callsSince(from),
-             (QStringList{
-                 QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getVrParcelBemComp[\"03/2024\",\"02\",\"07\",\"111\"]"),
-                 QStringLiteral("getCompet_Existe[\"03/2024\",\"02\",\"07\",\"111\"]"),
-                 QStringLiteral("getVerificaImposto[\"02\"]"),
-                 QStringLiteral("getNrseqCiap[\"07\",\"02\",\"2024-03-01\"]"),
-                 QStringLiteral("setCiap"),
-                 QStringLiteral("getCIAP"),
-             }));
+    QCOMPARE(callsSince(from), postCalls(QStringLiteral("03/2024")));
 
     const ciap::Delta delta = lastDelta();
     QCOMPARE(delta.changes.size(), 1);

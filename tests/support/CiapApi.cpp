@@ -107,3 +107,8 @@ QJsonObject CiapApi::load(const DataPacket& packet, int row, const QString& mode
                           value(packet, row, QStringLiteral("CDINSCESTA")).toString(),
                           value(packet, row, QStringLiteral("NRSEQCIAP")).toString()});
 }
+
+QString CiapApi::loaded(const QJsonObject& reply) {
+    const QJsonArray rows = reply.value(QStringLiteral("result"))[QStringLiteral("rows")].toArray();
+    return rows.at(0).toArray().at(0).toString();
+}

@@ -35,6 +35,8 @@ public:
     // The competência's figures as the list gives them.
     QJsonArray key(const ciap::DataPacket& packet, int row) const; // for the row-based calls
     QJsonObject load(const ciap::DataPacket& packet, int row, const QString& mode);
+    // What a load answered ("OK", "N_PARCELAS", ...): the one cell of its packet.
+    static QString loaded(const QJsonObject& reply);
 
 private:
     RpcTestClient& m_client;
