@@ -4,6 +4,7 @@
 #include "Params.h"
 #include "ServerOptions.h"
 #include "ServiceError.h"
+#include "StorageError.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -173,6 +174,42 @@ private Q_SLOTS:
             QCOMPARE(e.code(), -32000);
         }
         QCOMPARE(ok, accepted);
+    }
+
+    // What the user is told of a database failure hangs on its kind: wait and retry, call
+    // support, or reload the row another user changed.
+    void storageErrorKinds_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("SQLite busy") << "5"
+                                     << "busy";
+        QTest::newRow("PostgreSQL deadlock") << "40P01"
+                                             << "busy";
+        QTest::newRow("SQLite read-only") << "8"
+                                          << "read-only";
+        QTest::newRow("PostgreSQL read-only") << "25006"
+                                              << "read-only";
+        QTest::newRow("SQLite full") << "13"
+                                     << "full";
+        QTest::newRow("PostgreSQL disk full") << "53100"
+                                              << "full";
+        QTest::newRow("SQLite unique") << "2067"
+                                       << "duplicate";
+        QTest::newRow("SQLite primary key") << "1555"
+                                            << "duplicate";
+        QTest::newRow("PostgreSQL unique") << "23505"
+                                           << "duplicate";
+        QTest::newRow("anything else") << "1"
+                                       << "";
+    }
+    void storageErrorKinds() {
+        QFETCH(QString, code);
+        QFETCH(QString, kind);
+        const StorageError e(QStringLiteral("statement"), code, QStringLiteral("driver text"));
+        QCOMPARE(e.busy(), kind == QLatin1String("busy"));
+        QCOMPARE(e.readOnly(), kind == QLatin1String("read-only"));
+        QCOMPARE(e.full(), kind == QLatin1String("full"));
+        QCOMPARE(e.duplicateKey(), kind == QLatin1String("duplicate"));
     }
 
     void paramsNameTheArgument() {
