@@ -91,7 +91,8 @@ CteDocument readCte(const Element& cteProc) {
                     {cte.ufCode, cte.issuedAt.localDate(), cte.emitter.cnpj, cte.emitter.cpf,
                      cte.model, cte.series, cte.number, cte.emissionType, code, checkDigit},
                     ide);
-    refuseTestEnvironment(cte.environment, ide, QStringLiteral("O CT-e %1").arg(cte.number));
+    refuseTestEnvironment(cte.environment, ide,
+                          QStringLiteral("O CT-e %1").arg(cte.key.toString()));
     cte.taker = readTaker(ide, cte);
 
     const Element prest = required(info, u"vPrest");
@@ -118,7 +119,7 @@ CteDocument readCte(const Element& cteProc) {
                    .arg(cte.authorisation.key.toString(), cte.key.toString()),
                protocol);
     refuseTestEnvironment(cte.authorisation.environment, protocol,
-                          QStringLiteral("O protocolo do CT-e %1").arg(cte.number));
+                          QStringLiteral("O protocolo do CT-e %1").arg(cte.key.toString()));
     if (cte.authorisation.status != 100 && cte.authorisation.status != 150)
         refuse(Refusal::NotAuthorised,
                QStringLiteral("O CT-e %1 não está autorizado: situação %2 (%3).")

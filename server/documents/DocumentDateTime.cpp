@@ -23,7 +23,7 @@ QString DocumentDateTime::toString() const {
     if (hasOffset) {
         const int minutes = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
         text += QStringLiteral("%1%2:%3")
-                    .arg(offsetMinutes < 0 ? u'-' : u'+')
+                    .arg(QChar(offsetMinutes < 0 ? u'-' : u'+'))
                     .arg(minutes / 60, 2, 10, QChar(u'0'))
                     .arg(minutes % 60, 2, 10, QChar(u'0'));
     }

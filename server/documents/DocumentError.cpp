@@ -38,8 +38,10 @@ const char* codeName(Refusal code) {
 
 DocumentError::DocumentError(Refusal code, const QString& text, qint64 line, qint64 column)
     : m_code(code)
-    , m_text(line > 0 ? QStringLiteral("%1 (linha %2, coluna %3)").arg(text).arg(line).arg(column)
-                      : text)
+    , m_text(line <= 0 ? text
+             : column <= 0
+                 ? QStringLiteral("%1 (linha %2)").arg(text).arg(line)
+                 : QStringLiteral("%1 (linha %2, coluna %3)").arg(text).arg(line).arg(column))
     , m_line(line)
     , m_column(column)
     , m_what(m_text.toUtf8()) {}

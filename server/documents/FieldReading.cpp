@@ -287,8 +287,7 @@ void checkKeyMatches(const AccessKey& key, const KeyFields& fields, const Elemen
 void refuseTestEnvironment(int environment, const Element& at, const QString& what) {
     if (environment == 2)
         refuse(Refusal::TestEnvironment,
-               QStringLiteral("%1 foi emitido(a) em ambiente de homologação (tpAmb 2) e não tem "
-                              "valor fiscal.")
+               QStringLiteral("%1 é do ambiente de homologação (tpAmb 2), sem valor fiscal.")
                    .arg(what),
                at);
 }

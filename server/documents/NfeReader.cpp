@@ -126,7 +126,8 @@ NfeDocument readNfe(const Element& nfeProc) {
                     {nfe.ufCode, nfe.issuedAt.localDate(), nfe.emitter.cnpj, nfe.emitter.cpf,
                      nfe.model, nfe.series, nfe.number, nfe.emissionType, code, checkDigit},
                     ide);
-    refuseTestEnvironment(nfe.environment, ide, QStringLiteral("A NF-e %1").arg(nfe.number));
+    refuseTestEnvironment(nfe.environment, ide,
+                          QStringLiteral("A NF-e %1").arg(nfe.key.toString()));
 
     const QList<Element> items = info.children(u"det");
     if (items.isEmpty())
@@ -152,7 +153,7 @@ NfeDocument readNfe(const Element& nfeProc) {
                    .arg(nfe.authorisation.key.toString(), nfe.key.toString()),
                protocol);
     refuseTestEnvironment(nfe.authorisation.environment, protocol,
-                          QStringLiteral("O protocolo da NF-e %1").arg(nfe.number));
+                          QStringLiteral("O protocolo da NF-e %1").arg(nfe.key.toString()));
     // 100 authorised, 150 authorised out of time; anything else (denied, rejected) is no NF-e.
     if (nfe.authorisation.status != 100 && nfe.authorisation.status != 150)
         refuse(Refusal::NotAuthorised,

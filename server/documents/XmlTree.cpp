@@ -1,5 +1,6 @@
 #include "XmlTree.h"
 
+#include <QStringList>
 #include <QXmlStreamReader>
 
 namespace ciap::documents {
@@ -164,8 +165,11 @@ QList<Element> Element::children() const {
 
 QString Element::path() const {
     QStringList names;
-    for (int i = m_index; m_tree && i > 0; i = m_tree->node(i).parent)
-        names.prepend(m_tree->node(i).name);
+    // Items are told apart by their number: det[2]/prod/vProd.
+    for (Element e = *this; !e.isNull() && e.m_index > 0; e = e.parent()) {
+        const QString item = e.attribute(u"nItem");
+        names.prepend(item.isEmpty() ? e.name() : e.name() + u'[' + item + u']');
+    }
     return names.join(u'/');
 }
 
