@@ -1,6 +1,7 @@
 #include "DocumentReader.h"
 
 #include "Readers.h"
+#include "XmlTree.h"
 
 #include <QFile>
 

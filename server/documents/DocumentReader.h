@@ -13,10 +13,13 @@
 // Not verified: the XML signature (ds:Signature) and so the issuer's certificate; there are no
 // certificates here. A document is trusted as far as its key, protocol and fields agree.
 //
-// No global state: both functions may run on several threads at once. Memory is in proportion
-// to one document (see ReaderLimits).
+// Limits (ReaderLimits): 4 MiB per file, 32 levels of elements, 100,000 elements. A larger file
+// is refused before it is read whole, so memory stays in proportion to one document.
+//
+// No global state: both functions may run on several threads at once.
+#include "DocumentError.h"
 #include "Documents.h"
-#include "XmlTree.h"
+#include "ReaderLimits.h"
 
 #include <QByteArray>
 #include <QString>

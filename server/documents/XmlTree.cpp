@@ -24,6 +24,8 @@ XmlTree XmlTree::parse(const QByteArray& bytes, const ReaderLimits& limits) {
                             QStringLiteral("O arquivo tem %1 bytes; o limite é %2 bytes.")
                                 .arg(bytes.size())
                                 .arg(limits.maxBytes));
+    if (bytes.trimmed().isEmpty())
+        throw DocumentError(Refusal::MalformedXml, QStringLiteral("O arquivo está vazio."));
     XmlTree tree;
     QXmlStreamReader reader(bytes);
     int current = -1; // the innermost kept element
