@@ -42,7 +42,8 @@ struct Party {
     QString id() const;
 };
 
-// The ICMS of an NF-e item or of a CT-e, from whichever group the document uses.
+// The ICMS of an NF-e item or of a CT-e, from whichever group the document uses. An NF-e item
+// without an ICMS group (a service item under ISSQN) leaves group empty and every value zero.
 struct Icms {
     QString group;                 // "ICMS00", "ICMS60", "ICMSSN102", "ICMSOutraUF", ...
     int origin = -1;               // orig (NF-e); -1 on a CT-e
