@@ -8,7 +8,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$repo/build-fuzz}"
 seconds="${CIAP_FUZZ_SECONDS:-20}"
-targets=(fuzz_decode_packet fuzz_delta fuzz_rpc fuzz_frame_reader)
+targets=(fuzz_decode_packet fuzz_delta fuzz_rpc fuzz_frame_reader fuzz_document_reader)
 
 cxx="$(command -v clang++ || command -v clang++-14 || true)"
 cc="$(command -v clang || command -v clang-14 || true)"
