@@ -22,10 +22,14 @@ bool isQuotient(qint64 index, qint64 taxed, qint64 total) {
     return index == cut || index == rounded;
 }
 
-// amount × index back to cents, cut down or rounded half up.
+// ICMS_APROP against SOM_PARC × IND_PER_SAI. The stored credit comes from the coefficient at
+// full precision, of which IND_PER_SAI is the value at 8 decimals (cut or rounded), so any
+// product of a coefficient within 1e-8 of it, to the cent, is the layout's product. For
+// balances under R$ 1 million the window is narrower than a cent.
 bool isProduct(qint64 product, qint64 amount, qint64 index) {
-    const Wide exact = Wide(amount) * index;
-    return product == exact / kIndexOne || product == (exact + kIndexOne / 2) / kIndexOne;
+    const Wide low = Wide(amount) * (index > 0 ? index - 1 : 0);
+    const Wide high = Wide(amount) * (index + 1);
+    return product >= low / kIndexOne && product <= (high + kIndexOne - 1) / kIndexOne;
 }
 
 QString money(qint64 cents) {
@@ -252,7 +256,7 @@ private:
             c.report(Rule::G126Index, l, 8,
                      QStringLiteral("o índice deve ser VL_TRIB_OC ÷ VL_TOTAL (8 casas), no "
                                     "máximo 1"));
-        if (Wide(c.valueOr0(l, 9)) * kIndexOne > Wide(c.valueOr0(l, 5)) * index)
+        if (Wide(c.valueOr0(l, 9)) * kIndexOne > Wide(c.valueOr0(l, 5)) * index + kIndexOne / 2)
             c.report(Rule::G126Credit, l, 9,
                      QStringLiteral("VL_PARC_APROP maior que VL_PARC_PASS × IND_PER_SAI"));
         otherCredits += c.valueOr0(l, 9);
