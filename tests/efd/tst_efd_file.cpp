@@ -1,4 +1,5 @@
 // The worked example of 01/2024 written, read back and broken one rule at a time.
+#include "CiapMovements.h"
 #include "EfdFormat.h"
 #include "EfdReader.h"
 #include "EfdValidator.h"
@@ -93,6 +94,81 @@ private Q_SLOTS:
         const QString text = QString::fromLatin1(r.bytes);
         QVERIFY(text.contains(QStringLiteral("|0990|3|\r\n|G001|1|\r\n|G990|2|\r\n")));
         QVERIFY(!text.contains(QStringLiteral("|0300|")));
+    }
+
+    // A component (IA) is described with its main asset, which moves nothing this month.
+    void componentBringsItsMainAsset() {
+        EfdFile f = golden::file();
+        QList<AssetFacts> facts = golden::facts();
+        AssetFacts part{.code = QStringLiteral("7"),
+                        .entry = QDate(2024, 1, 15),
+                        .icms = {9600, 0, 0, 0},
+                        .origin = AssetOrigin::Component};
+        part.entryDocuments << facts.front().entryDocuments.front();
+        part.entryDocuments.front().items.front().icms.own = 9600;
+        facts << part;
+        f.assets << f.assets.back() << f.assets.back();
+        f.assets[5].code = QStringLiteral("7");
+        f.assets[5].kind = AssetKind::Component;
+        f.assets[5].mainAsset = QStringLiteral("8");
+        f.assets[5].description = QStringLiteral("Motor de translação da linha de pintura");
+        f.assets[6].code = QStringLiteral("8");
+        f.assets[6].description = QStringLiteral("Linha de pintura eletrostática, em construção");
+        f.movements = CiapMovements::forMonth(facts, f.ciap.start, ExitMonthInstalment::Counts);
+        f.ciap.instalmentSum += 200; // 197.83 × 0.6 = 118.698
+        f.ciap.credit = 11870;
+        const WriteResult r = EfdWriter::write(f);
+        QVERIFY2(r.ok(), qPrintable(r.problems.value(0).text()));
+        const QString text = QString::fromLatin1(r.bytes);
+        QVERIFY(text.contains(QStringLiteral("|0300|7|2|")));
+        QVERIFY(text.contains(QStringLiteral("|0300|8|1|")));
+        QVERIFY(text.contains(QStringLiteral("|G125|7|15012024|IA|96,00|0,00|0,00|0,00|1|2,00|")));
+    }
+
+    // G110's quotient and product: cut or rounded at 8 decimals, and the stored credit of a
+    // large balance, whose coefficient IND_PER_SAI only approximates.
+    void g110Figures_data() {
+        QTest::addColumn<QString>("g110");
+        QTest::addColumn<QString>("rule"); // empty: none of G110_INDEX, G110_CREDIT
+        QTest::newRow("example, credit cut") << "4600,00|195,83|900,00|1500,00|0,60000000|117,49"
+                                             << "";
+        QTest::newRow("two thirds rounded") << "4600,00|195,83|2,00|3,00|0,66666667|130,55"
+                                            << "";
+        QTest::newRow("two thirds cut") << "4600,00|195,83|2,00|3,00|0,66666666|130,55"
+                                        << "";
+        QTest::newRow("two thirds, 8th decimal off") << "4600,00|195,83|2,00|3,00|0,66666665|130,55"
+                                                     << "G110_INDEX";
+        QTest::newRow("above 1") << "4600,00|195,83|3,00|3,00|1,00000001|195,83"
+                                 << "G110_INDEX";
+        QTest::newRow("no outgoing, whole balance") << "4600,00|195,83|0,00|0,00|1,00000000|195,83"
+                                                    << "";
+        QTest::newRow("R$ 49 million at a third")
+            << "4600,00|49000000,00|1,00|3,00|0,33333333|16333333,33"
+            << "";
+        QTest::newRow("R$ 49 million, edge of the window")
+            << "4600,00|49000000,00|1,00|3,00|0,33333333|16333333,66"
+            << "";
+        QTest::newRow("R$ 49 million, past the window")
+            << "4600,00|49000000,00|1,00|3,00|0,33333333|16333333,67"
+            << "G110_CREDIT";
+    }
+    void g110Figures() {
+        QFETCH(QString, g110);
+        QFETCH(QString, rule);
+        QString text = goldenText();
+        text.replace(QStringLiteral("4600,00|195,83|900,00|1500,00|0,60000000|117,50"), g110);
+        QStringList found = codes(EfdValidator::validate(text));
+        found.removeIf([](const QString& c) { return c != u"G110_INDEX" && c != u"G110_CREDIT"; });
+        QCOMPARE(found.join(u' '), rule);
+    }
+
+    // Whatever is cut off a file, reading it never fails and always says what is wrong.
+    void truncatedFiles() {
+        const QByteArray bytes = EfdWriter::write(golden::file()).bytes;
+        for (qsizetype cut = 0; cut < bytes.size() - 2; cut += 7) {
+            const ReadResult r = EfdReader::read(bytes.first(cut));
+            QVERIFY2(!r.ok(), qPrintable(QString::number(cut)));
+        }
     }
 
     // One mutation of the golden text per rule family: the validator names that rule.
