@@ -101,7 +101,7 @@ void checkParticipants(Check& c) {
     }
 }
 
-void checkAssets(Check& c) {
+void checkItemsAndAccounts(Check& c) {
     for (const EfdLine* l : c.of(Reg::R0200)) {
         if (l->count != 13)
             continue;
@@ -130,7 +130,9 @@ void checkAssets(Check& c) {
                          QStringLiteral("data de inclusão ou alteração posterior ao período"));
         }
     }
+}
 
+void checkAssets(Check& c) {
     const QList<EfdLine>& lines = c.text.lines();
     for (const EfdLine* l : c.of(Reg::R0300)) {
         if (l->count != 7)
@@ -220,6 +222,7 @@ void checkBloco0(Check& c) {
     index(c, Reg::R0500, 6, c.accounts, 2);
     index(c, Reg::R0600, 3, c.costCentres, 2);
     checkParticipants(c);
+    checkItemsAndAccounts(c);
     checkAssets(c);
     checkUnreferenced(c);
 }

@@ -36,6 +36,9 @@ QString code(const EfdLine& line) {
 QString registerHint(Rule rule, QStringView reg, QStringView field) {
     if (fromTheWriter(rule))
         return {};
+    if (rule == Rule::Encoding || rule == Rule::FieldCharacter)
+        return QStringLiteral("troque o caractere no cadastro de origem: o arquivo só aceita "
+                              "ISO-8859-1, sem '|' nem quebras de linha");
     if (rule == Rule::G130Required) // reported on the G125 that lacks it
         return QStringLiteral("bem sem documento fiscal: informe no cadastro do bem a nota de "
                               "entrada (ou a de venda, na alienação)");

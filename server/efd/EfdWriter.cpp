@@ -1,5 +1,6 @@
 #include "EfdWriter.h"
 
+#include "EfdCheck.h"
 #include "EfdFormat.h"
 #include "EfdLayout.h"
 #include "EfdValidator.h"
@@ -90,7 +91,7 @@ private:
         p.field = QString::fromLatin1(EfdLayout::spec(m_reg).field(m_field).name);
         p.message = QStringLiteral("o campo contém o caractere '|' ou uma quebra de linha, "
                                    "que o arquivo não pode representar");
-        p.hint = QStringLiteral("retire o caractere do cadastro de origem");
+        p.hint = registerHint(Rule::FieldCharacter, p.reg, p.field);
         m_problems << p;
     }
 
