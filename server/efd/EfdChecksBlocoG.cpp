@@ -330,7 +330,8 @@ private:
     }
 
     // An exit (BA, AT, PE, OT) closes an asset the period holds: it has an entry line, and
-    // leaves once.
+    // leaves once. BA is the month of the last instalment, and that month has its BA unless
+    // the asset left otherwise.
     void checkPairs() {
         for (auto it = exits.cbegin(); it != exits.cend(); ++it) {
             const EfdLine& first = *it.value().front();
@@ -340,6 +341,26 @@ private:
             if (it.value().size() > 1)
                 c.report(Rule::G125Pair, *it.value()[1], 4,
                          QStringLiteral("o bem sai do CIAP uma única vez"));
+        }
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+            const EfdLine* reg0300 = c.assets.value(it.key());
+            const qint64 count =
+                reg0300 && reg0300->count == 7 ? c.value(*reg0300, 7).value_or(0) : 0;
+            const QList<const EfdLine*> out = exits.value(it.key());
+            const bool endsHere = out.size() == 1 && c.f(*out.front(), 4) == u"BA";
+            for (const EfdLine* l : it.value()) {
+                const qint64 number = c.value(*l, 9).value_or(0);
+                if (count == 0 || number == 0)
+                    continue;
+                if (endsHere && number != count)
+                    c.report(Rule::G125Pair, *l, 9,
+                             QStringLiteral("BA só no mês da última parcela: NUM_PARC %1 de %2")
+                                 .arg(number)
+                                 .arg(count));
+                if (out.isEmpty() && number == count)
+                    c.report(Rule::G125Pair, *l, 9,
+                             QStringLiteral("a última parcela vem com a baixa do bem (BA)"));
+            }
         }
     }
 

@@ -144,8 +144,10 @@ Check::Check(const EfdText& textIn)
 std::optional<qint64> Check::value(const EfdLine& line, int number) const {
     if (!line.reg || number > line.count)
         return std::nullopt;
-    return EfdFormat::parseFixed(f(line, number),
-                                 EfdLayout::spec(*line.reg).field(number).decimals);
+    const RegisterSpec& spec = EfdLayout::spec(*line.reg);
+    if (number < 2 || std::size_t(number - 2) >= spec.fields.size())
+        return std::nullopt; // a line with more fields than its register has
+    return EfdFormat::parseFixed(f(line, number), spec.field(number).decimals);
 }
 
 QDate Check::date(const EfdLine& line, int number) const {

@@ -246,6 +246,8 @@ private Q_SLOTS:
         row("49th", "|48|20,83|", "|49|20,83|", "G125_INSTALMENT");
         row("SI twice", "|G125|2|31012024|BA|", "|G125|2|01012024|SI|", "G125_DUPLICATE");
         row("IA for an asset", "|1|10012024|IM|", "|1|10012024|IA|", "G125_KIND");
+        row("BA before the last instalment", "|48|20,83|", "|08|20,83|", "G125_PAIR");
+        row("last instalment without BA", "|G125|2|31012024|BA|||||||\r\n", "", "G125_PAIR");
         row("exit without SI", "|G125|3|01012024|SI|2400,00|0,00|0,00|0,00|8|50,00|\r\n", "",
             "G125_PAIR");
         row("other period", "|G125|4|01012024|SI|1000,00|100,00|50,50|49,50|2|25,00|\r\n",
