@@ -86,6 +86,48 @@ private Q_SLOTS:
         QVERIFY(read.file == expected);
     }
 
+    // Fields the example leaves empty survive the round trip too.
+    void roundTripVariants_data() {
+        QTest::addColumn<Mutation>("mutate");
+        QTest::newRow("late credit (G126)") << Mutation([](EfdFile& f) {
+            f.movements.back().otherCredits << OtherCredit{
+                QDate(2023, 11, 1), QDate(2023, 11, 30), 1, 2500, 90000, 150000, 60000000, 1500};
+            f.ciap.otherCredits = 1500;
+        });
+        QTest::newRow("a person, substitute file") << Mutation([](EfdFile& f) {
+            Establishment& e = f.establishment;
+            e.cnpj.clear();
+            e.cpf = QStringLiteral("52998224725");
+            e.activity = Activity::Other;
+            e.profile = Profile::C;
+            e.purpose = Purpose::Substitute;
+            e.im = QStringLiteral("12345");
+            e.suframa = QStringLiteral("123456789");
+        });
+        QTest::newRow("buyer abroad, item details") << Mutation([](EfdFile& f) {
+            Participant& p = f.participants[1];
+            p.country = QStringLiteral("02496");
+            p.cnpj.clear();
+            p.municipality.clear();
+            Item& i = f.items[0];
+            i.icmsRate = 1800;
+            i.cest = QStringLiteral("1234567");
+            i.barcode = QStringLiteral("7891234567895");
+            f.assets[0].use->usefulLifeMonths.reset();
+        });
+    }
+    void roundTripVariants() {
+        QFETCH(Mutation, mutate);
+        EfdFile f = golden::file();
+        f.assets.removeLast();
+        mutate(f);
+        const WriteResult w = EfdWriter::write(f);
+        QVERIFY2(w.ok(), qPrintable(w.problems.value(0).text()));
+        const ReadResult r = EfdReader::read(w.bytes);
+        QVERIFY2(r.ok(), qPrintable(r.problems.value(0).text()));
+        QVERIFY(r.file == f);
+    }
+
     void emptyMonth() {
         EfdFile f = golden::file();
         f.movements.clear();
