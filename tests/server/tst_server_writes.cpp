@@ -202,6 +202,80 @@ private Q_SLOTS:
                               "A competência não está apropriada; não há apropriação a cancelar."));
     }
 
+    // The appropriated month as the tax file carries it (docs/ciap-rules.md, worked example):
+    // the coefficient at 8 decimals, the credit and the shares in cents, adding up.
+    void appropriatedFigures() {
+        int row = -1;
+        DataPacket p = loadedMonth(&row);
+        QVERIFY(apropriar(p, row).contains(QStringLiteral("result")));
+        p = api().list(Company, Tax);
+        QCOMPARE(CiapApi::value(p, row, "VRCOEFICIAP").toDouble(), 0.6);
+        QCOMPARE(CiapApi::value(p, row, "VRSALDOPARCCIAP").toDouble(), 195.83);
+        QCOMPARE(CiapApi::value(p, row, "VRCREDAPROPCIAP").toDouble(), 117.50);
+        const DataPacket assets =
+            m_client->packet(QStringLiteral("getBensComp"), api().key(p, row));
+        QList<double> shares;
+        for (int i = 0; i < assets.rows.size(); ++i)
+            shares << CiapApi::value(assets, i, "VRAPROPARCCIAP").toDouble();
+        QCOMPARE(shares, (QList<double>{60.00, 12.50, 30.00, 15.00}));
+    }
+
+    // No credit from a stale load: the register changed after the assets were loaded.
+    void appropriationChecksTheRegister_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QString>("line"); // "": nothing stale
+        const QString asset = QStringLiteral(" WHERE CDEMPRESA = ? AND CDBEMATIVO = ?");
+        QTest::newRow("sold before the month")
+            << "UPDATE BEMATIVO SET DTSAIDA = ?" + asset
+            << QVariantList{QDate(2023, 12, 31), Company, "0000000003"}
+            << "0000000003 - Caminhão: saiu em 31/12/2023, antes da competência";
+        QTest::newRow("ICMS corrected") << "UPDATE BEMATIVO SET VRICMSPROPRIO = ?" + asset
+                                        << QVariantList{9600.0, Company, "0000000001"}
+                                        << "0000000001 - Empilhadeira: parcela mudou de 100,00 "
+                                           "para 200,00";
+        QTest::newRow("moved") << "UPDATE BEMATIVO SET CDINSCESTA = 'ABC-9'" + asset
+                               << QVariantList{Company, "0000000004"}
+                               << "0000000004 - Ponte rolante: pertence agora a outra inscrição "
+                                  "estadual";
+        QTest::newRow("fewer instalments")
+            << "UPDATE BEMATIVO SET NRPARCELAS = 24" + asset << QVariantList{Company, "0000000002"}
+            << "0000000002 - Torno: não tem mais parcela na "
+               "competência";
+        QTest::newRow("the state grants no exit month now")
+            << QStringLiteral("INSERT INTO UFCIAP (SGUF, IDPARCSAIDA) VALUES ('SP', 'N')")
+            << QVariantList{}
+            << "0000000003 - Caminhão: saiu em 20/01/2024 e o estado não admite a parcela do mês "
+               "da saída";
+        QTest::newRow("the other company's asset changed")
+            << "UPDATE BEMATIVO SET VRICMSPROPRIO = 1" + asset
+            << QVariantList{fixture::OtherCompany, "0000000001"} << QString();
+    }
+    void appropriationChecksTheRegister() {
+        QFETCH(QString, change);
+        QFETCH(QVariantList, values);
+        QFETCH(QString, line);
+        int row = -1;
+        DataPacket p = loadedMonth(&row);
+        m_fx.db.exec(change, values);
+        QJsonObject r = apropriar(p, row);
+        if (line.isEmpty()) {
+            QVERIFY(r.contains(QStringLiteral("result")));
+            return;
+        }
+        QCOMPARE(m_client->errorCode(r), -32000);
+        QCOMPARE(text(r), "Bens alterados no cadastro depois de carregados na competência:\n" +
+                              line +
+                              "\nRecarregue os bens com \"Carregar Bens Parcelados\" na aba Bens "
+                              "da Competência antes de apropriar.");
+        QCOMPARE(api().list(Company, Tax).rows, p.rows);
+        // Reloaded, the month is appropriated with what the register says now.
+        QCOMPARE(CiapApi::loaded(api().load(p, row, "BEM")), QStringLiteral("OK"));
+        p = api().list(Company, Tax);
+        r = apropriar(p, row);
+        QVERIFY2(r.contains(QStringLiteral("result")), qPrintable(text(r)));
+    }
+
     // Nothing changes an appropriated month but the cancellation.
     void appropriatedMonthIsFrozen_data() {
         QTest::addColumn<QString>("operation");

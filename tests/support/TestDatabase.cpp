@@ -80,6 +80,21 @@ QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
     return s.next() ? s.value(0) : QVariant();
 }
 
+QStringList TestDatabase::rows(const QString& sql, const QVariantList& values, QChar separator) {
+    SqlStatement s(*m_session, sql, "test", SqlStatement::Cache::No);
+    for (const QVariant& v : values)
+        s.bind(v);
+    s.exec();
+    QStringList out;
+    while (s.next()) {
+        QStringList row;
+        for (int i = 0; i < s.columnCount(); ++i)
+            row << (s.value(i).isNull() ? QString() : s.value(i).toString());
+        out << row.join(separator);
+    }
+    return out;
+}
+
 void TestDatabase::reset() {
     using namespace fixture;
     TransactionGuard tx(*m_session);

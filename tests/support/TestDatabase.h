@@ -50,6 +50,9 @@ public:
     void reset();
     void exec(const QString& sql, const QVariantList& values = {});
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // Every row of the answer as its values' texts joined by separator (null: empty).
+    QStringList rows(const QString& sql, const QVariantList& values = {},
+                     QChar separator = QLatin1Char('|'));
     // n assets of fixture::Company, registration "111", entering in January 2024.
     void addManyAssets(int count);
     void addInvoice(const Invoice& invoice);
