@@ -14,8 +14,6 @@
 
 using namespace ciap::server;
 
-Q_DECLARE_METATYPE(QList<OutgoingGroup>)
-
 class TestCiapRules : public QObject {
     Q_OBJECT
 
@@ -133,51 +131,6 @@ private Q_SLOTS:
         QVERIFY(total <= CiapRules::creditCents(a));
     }
 
-    // What the register says now against what a competência loaded.
-    void staleness_data() {
-        QTest::addColumn<QString>("registration");
-        QTest::addColumn<QDate>("exit");
-        QTest::addColumn<int>("instalments");
-        QTest::addColumn<qint64>("loaded");
-        QTest::addColumn<bool>("exitMonthCounts");
-        QTest::addColumn<int>("staleness");
-        const QDate none;
-        QTest::newRow("unchanged")
-            << "111" << none << 48 << qint64(5000) << true << int(Staleness::Current);
-        QTest::newRow("moved") << "222" << none << 48 << qint64(5000) << true
-                               << int(Staleness::OtherRegistration);
-        QTest::newRow("sold before the month") << "111" << QDate(2023, 12, 31) << 48 << qint64(5000)
-                                               << true << int(Staleness::LeftBefore);
-        QTest::newRow("sold in it, granted")
-            << "111" << QDate(2024, 1, 31) << 48 << qint64(5000) << true << int(Staleness::Current);
-        QTest::newRow("sold in it, not granted")
-            << "111" << QDate(2024, 1, 31) << 48 << qint64(5000) << false
-            << int(Staleness::LeftThisMonth);
-        QTest::newRow("fewer instalments now")
-            << "111" << none << 6 << qint64(5000) << true << int(Staleness::NoInstalment);
-        QTest::newRow("instalment changed")
-            << "111" << none << 24 << qint64(5000) << true << int(Staleness::InstalmentChanged);
-    }
-    void staleness() {
-        QFETCH(QString, registration);
-        QFETCH(QDate, exit);
-        QFETCH(int, instalments);
-        QFETCH(qint64, loaded);
-        QFETCH(bool, exitMonthCounts);
-        QFETCH(int, staleness);
-        LoadedAsset a;
-        a.current.registration = registration;
-        a.current.entry = QDate(2023, 6, 1); // instalment 8 in 01/2024
-        a.current.ownIcms = 2400.0;
-        a.current.instalments = instalments;
-        a.current.exitDate = exit;
-        a.loadedCents = loaded;
-        const auto choice =
-            exitMonthCounts ? ExitMonthInstalment::Counts : ExitMonthInstalment::DoesNotCount;
-        QCOMPARE(int(CiapRules::staleness(a, QStringLiteral("111"), Month(2024, 1), choice)),
-                 staleness);
-    }
-
     // Which items are taxed by ICMS, by their CST or CSOSN.
     void taxedByIcms_data() {
         QTest::addColumn<QString>("situation");
@@ -204,62 +157,8 @@ private Q_SLOTS:
         QCOMPARE(got.has_value() ? int(*got) : -1, taxed);
     }
 
-    // The month's total and taxed values through the CFOP table: exports taxed whatever their
-    // CST, what stays out of the total never looked at, nothing unknown counted.
-    void outgoingSums_data() {
-        QTest::addColumn<QList<OutgoingGroup>>("groups");
-        QTest::addColumn<qint64>("total"); // -1: refused
-        QTest::addColumn<qint64>("taxed");
-        QTest::addColumn<QString>("refusal");
-        auto g = [](const char* cfop, const char* cst, qint64 cents, bool icms = false) {
-            return OutgoingGroup{QString::fromLatin1(cfop), QString::fromLatin1(cst), icms, cents,
-                                 QStringLiteral("000000123")};
-        };
-        QTest::newRow("taxed and exempt")
-            << QList<OutgoingGroup>{g("5101", "00", 800, true), g("5102", "40", 200)}
-            << qint64(1000) << qint64(800) << QString();
-        QTest::newRow("export counts as taxed")
-            << QList<OutgoingGroup>{g("5101", "00", 300, true), g("7101", "41", 600),
-                                    g("5102", "41", 100)}
-            << qint64(1000) << qint64(900) << QString();
-        QTest::newRow("remittance out of the total")
-            << QList<OutgoingGroup>{g("5101", "00", 300, true), g("5915", "41", 700)} << qint64(300)
-            << qint64(300) << QString();
-        QTest::newRow("state treats 5.501 as an export")
-            << QList<OutgoingGroup>{g("5501", "41", 400), g("5102", "40", 600)} << qint64(1000)
-            << qint64(400) << QString();
-        QTest::newRow("unknown CFOP")
-            << QList<OutgoingGroup>{g("5101", "00", 1), g("5999", "00", 1)} << qint64(-1)
-            << qint64(0) << "CFOP 5.999 desconhecido (nota fiscal 000000123)";
-        QTest::newRow("entry CFOP") << QList<OutgoingGroup>{g("1102", "00", 1)} << qint64(-1)
-                                    << qint64(0) << "CFOP 1.102 desconhecido";
-        QTest::newRow("unknown situation, counted")
-            << QList<OutgoingGroup>{g("5101", "99", 1)} << qint64(-1) << qint64(0)
-            << "Situação tributária do ICMS \"99\" desconhecida (CFOP 5.101";
-        QTest::newRow("no situation, out of the total")
-            << QList<OutgoingGroup>{g("5933", "", 500)} << qint64(0) << qint64(0) << QString();
-    }
-    void outgoingSums() {
-        QFETCH(QList<OutgoingGroup>, groups);
-        QFETCH(qint64, total);
-        QFETCH(qint64, taxed);
-        QFETCH(QString, refusal);
-        QHash<QString, CfopTreatment> table{
-            {QStringLiteral("5101"), {true, false}},  {QStringLiteral("5102"), {true, false}},
-            {QStringLiteral("7101"), {true, true}},   {QStringLiteral("5915"), {false, false}},
-            {QStringLiteral("5933"), {false, false}}, {QStringLiteral("5501"), {true, true}}};
-        try {
-            const OutgoingRules::Sums sums = OutgoingRules::sum(groups, table);
-            QCOMPARE(sums.totalCents, total);
-            QCOMPARE(sums.taxedCents, taxed);
-        } catch (const ServiceError& e) {
-            QVERIFY2(total < 0, qPrintable(e.message()));
-            QVERIFY2(e.message().startsWith(refusal), qPrintable(e.message()));
-        }
-    }
-
-    // The appropriated figures as the tax file carries them (docs/ciap-rules.md, worked
-    // examples): IND_PER_SAI at 8 decimals, ICMS_APROP in cents, shares adding up to it.
+    // The appropriated figures as the tax file carries them: IND_PER_SAI at 8 decimals,
+    // ICMS_APROP in cents, shares adding up to it.
     void appropriation_data() {
         QTest::addColumn<qint64>("total");
         QTest::addColumn<qint64>("taxed");

@@ -129,6 +129,12 @@ private Q_SLOTS:
             << QList<Item>{{"5101", "99", 100, 18}} << false << ""
             << "Situação tributária do ICMS \"99\" desconhecida (CFOP 5.101, nota fiscal 77): "
                "informe o CST ou o CSOSN do item.";
+        QTest::newRow("an entry's CFOP")
+            << QList<Item>{{"1102", "00", 100, 18}} << false << ""
+            << "CFOP 1.102 desconhecido (nota fiscal 77): não consta da tabela de CFOPs de saída. "
+               "Corrija a nota ou inclua o CFOP na tabela antes de calcular o coeficiente.";
+        QTest::newRow("no ICMS situation, out of the total")
+            << QList<Item>{{"5933", "", 100, 0}} << false << "TOTAL_NULO" << QString();
         QTest::newRow("unknown CFOP, cancelled")
             << QList<Item>{{"5999", "00", 100, 18}} << true << "TOTAL_NULO" << QString();
         QTest::newRow("only a remittance")
