@@ -79,10 +79,6 @@ double CiapRules::appropriable(double amount, double coefficient, const QString&
     return wholeBalance(taxKind) ? amount : amount * coefficient;
 }
 
-double CiapRules::roundCents(double value) {
-    return double(std::llround(value * 100.0)) / 100.0;
-}
-
 void CiapRules::checkOutgoing(double total, double taxed) {
     if (total < 0.0 || taxed < 0.0)
         throw ServiceError::rule(ServerMessages::negativeOutgoing());

@@ -38,7 +38,6 @@ public:
     // What one instalment (or the month's balance) lets through: the share the coefficient
     // allows, the whole of it for the whole-balance kinds. The rest is lost.
     static double appropriable(double amount, double coefficient, const QString& taxKind);
-    static double roundCents(double value); // sums of stored amounts, back to whole cents
     // Throws ServiceError when the outgoing values cannot be a month's figures.
     static void checkOutgoing(double total, double taxed);
 };

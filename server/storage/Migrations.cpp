@@ -23,15 +23,18 @@ namespace {
 // rest as CST 41, so that the month's total and taxed values stay what they were.
 QStringList version2() {
     QStringList sql{
-        QStringLiteral("ALTER TABLE INSCESTA ADD COLUMN SGUF VARCHAR(2)"),
+        // States are spelled in capitals everywhere, so that the tables meet by plain equality.
+        QStringLiteral("ALTER TABLE INSCESTA ADD COLUMN SGUF VARCHAR(2) CHECK (LENGTH(SGUF) = 2 "
+                       "AND SGUF = UPPER(SGUF))"),
         QStringLiteral("CREATE TABLE UFCIAP ("
-                       " SGUF VARCHAR(2) NOT NULL PRIMARY KEY,"
+                       " SGUF VARCHAR(2) NOT NULL PRIMARY KEY CHECK (LENGTH(SGUF) = 2 AND SGUF = "
+                       "UPPER(SGUF)),"
                        " IDPARCSAIDA VARCHAR(1) NOT NULL DEFAULT 'S' CHECK (IDPARCSAIDA IN ('S', "
                        "'N')))"),
         QStringLiteral("CREATE TABLE CFOPSAIDA ("
                        " CDCFOP VARCHAR(4) NOT NULL CHECK (LENGTH(CDCFOP) = 4 AND SUBSTR(CDCFOP, "
                        "1, 1) IN ('5', '6', '7')),"
-                       " SGUF VARCHAR(2) NOT NULL DEFAULT '',"
+                       " SGUF VARCHAR(2) NOT NULL DEFAULT '' CHECK (SGUF = UPPER(SGUF)),"
                        " NMCFOP VARCHAR(400) NOT NULL DEFAULT '',"
                        " IDCONTATOTAL VARCHAR(1) NOT NULL CHECK (IDCONTATOTAL IN ('S', 'N')),"
                        " IDCONTATRIBUTADA VARCHAR(1) NOT NULL CHECK (IDCONTATRIBUTADA IN ('S', "

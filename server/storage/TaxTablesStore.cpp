@@ -10,7 +10,7 @@ QString TaxTablesStore::state(const QString& company, const QString& registratio
         QStringLiteral("SELECT SGUF FROM INSCESTA WHERE CDEMPRESA = ? AND CDINSCESTA = ?"),
         "registration state");
     s.bind(company).bind(registration).exec();
-    return s.next() ? s.text(0).trimmed().toUpper() : QString();
+    return s.next() ? s.text(0) : QString();
 }
 
 ExitMonthInstalment TaxTablesStore::exitMonthInstalment(const QString& company,
