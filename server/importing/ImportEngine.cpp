@@ -84,13 +84,16 @@ ImportSummary ImportEngine::run(const QList<ImportSource>& sources) {
         if (outcome.status == FileStatus::Refused) {
             ++summary.refused;
             summary.files.append(outcome);
-        } else if (tx) {
+        } else {
             batch.append(outcome);
             (outcome.status == FileStatus::Imported ? batchImported : batchDuplicates)++;
         }
     };
+    // The files settled so far count as imported once their transaction is committed: ours,
+    // or the caller's when the engine runs inside it.
     const auto commit = [&] {
-        tx->commit();
+        if (tx)
+            tx->commit();
         tx.reset();
         summary.imported += batchImported;
         summary.duplicates += batchDuplicates;
@@ -125,7 +128,7 @@ ImportSummary ImportEngine::run(const QList<ImportSource>& sources) {
             ParsePipeline::Parsed parsed = pipeline.take(i);
             FileOutcome outcome{sources[i].name, FileStatus::Refused, parsed.refusal};
             if (parsed.document) {
-                if (!tx) {
+                if (!tx && ownTransactions) {
                     tx.emplace(m_session);
                     sinceCommit.start();
                 }
@@ -152,8 +155,7 @@ ImportSummary ImportEngine::run(const QList<ImportSource>& sources) {
             if (tx && (batch.size() >= BatchFiles || sinceCommit.elapsed() >= BatchMs))
                 commit();
         }
-        if (tx)
-            commit();
+        commit();
     } catch (const StorageError& e) {
         fail(e);
     }

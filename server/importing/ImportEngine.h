@@ -14,8 +14,9 @@ class Session;
 // writes, a savepoint per file inside transactions committed every few hundred files (or
 // every second), so that a database shared with a running server is not held for long.
 //
-// The engine opens its own transactions: call it outside a TransactionGuard. A server method
-// handler calls it with its Session, one file or many.
+// The engine opens its own transactions, so call it outside a TransactionGuard; or, with
+// ownTransactions off, inside the caller's, which then commits every good file or none (the
+// demo's seed does so). A server method handler calls it with its Session, one file or many.
 class ImportEngine final {
 public:
     ImportEngine(Session& session, ImportOptions options);
@@ -25,6 +26,7 @@ public:
     // Asked between files; true stops the run, keeping the files already imported.
     std::function<bool()> cancelRequested;
     int parserThreads = defaultParserThreads();
+    bool ownTransactions = true;
 
     // Never throws for a file's fault; a database failure stops the run and is reported in
     // the summary, the files of the batch it undid counted as refused.
