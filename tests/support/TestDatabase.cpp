@@ -97,8 +97,16 @@ QStringList TestDatabase::rows(const QString& sql, const QVariantList& values, Q
 
 void TestDatabase::reset() {
     using namespace fixture;
+    // A schema stopped at an earlier version lacks the later tables. Asked outside the
+    // transaction: on PostgreSQL a failed statement would end it.
+    QStringList tables;
+    for (const QString& table : Migrations::dataTables()) {
+        QSqlQuery probe(m_session->database());
+        if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE 1 = 0").arg(table)))
+            tables << table;
+    }
     TransactionGuard tx(*m_session);
-    for (const QString& table : Migrations::dataTables())
+    for (const QString& table : std::as_const(tables))
         exec(QStringLiteral("DELETE FROM %1").arg(table));
     exec(QStringLiteral("DELETE FROM CFOPSAIDA WHERE SGUF <> ''"));
     exec(QStringLiteral("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES (?, ?), (?, ?)"),
