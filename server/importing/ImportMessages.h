@@ -89,6 +89,9 @@ public:
     static QString registrationNotFound(const QString& code) {
         return QStringLiteral("Inscrição estadual %1 não cadastrada para a empresa.").arg(code);
     }
+    static QString participantNotFound(const QString& id) {
+        return QStringLiteral("Participante %1 não cadastrado para a empresa.").arg(id);
+    }
     static QString purchaseNotFound(const QString& key) {
         return QStringLiteral("A NF-e %1 não está entre as compras importadas da empresa.")
             .arg(key);

@@ -108,8 +108,7 @@ void RegisterEditing::apply(RegisterAsset& a, const AssetChanges& c, bool import
         e.quantity = c.quantity.value_or(e.quantity);
         if (c.participant && !c.participant->isEmpty() &&
             !m_documents.participant(a.company, *c.participant))
-            refuse(QStringLiteral("Participante %1 não cadastrado para a empresa.")
-                       .arg(*c.participant));
+            refuse(ImportMessages::participantNotFound(*c.participant));
         a.entry = e;
     }
 
