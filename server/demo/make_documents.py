@@ -272,16 +272,16 @@ class Writer:
         self.names.append(name)
 
 
-NAMED = [  # name, registration, months ago, own, st, freight, exit months ago
-    ("Empilhadeira elétrica 2,5 t", REG_A, 0, 960000, 0, 0, None),
-    ("Torno CNC horizontal", REG_A, 47, 4800000, 0, 0, None),
-    ("Compressor de ar parafuso", REG_A, 48, 720000, 0, 0, None),
-    ("Caminhão baú 3/4", REG_A, 20, 2400000, 120000, 0, 6),
-    ("Ponte rolante 10 t", REG_A, 10, 1500000, 0, 35040, None),
-    ("Servidor de rede rack", REG_A, 5, 345678, 0, 0, None),
-    ("Empilhadeira a gás", REG_A, 30, 840000, 0, 12000, None),
-    ("Linha de envase", REG_B, 12, 3600000, 0, 89010, None),
-    ("Gerador diesel 150 kVA", REG_B, 3, 1150000, 0, 0, None),
+NAMED = [  # name, registration, months ago, own ICMS, ST, freight (cents)
+    ("Empilhadeira elétrica 2,5 t", REG_A, 0, 960000, 0, 0),
+    ("Torno CNC horizontal", REG_A, 47, 4800000, 0, 0),
+    ("Compressor de ar parafuso", REG_A, 48, 720000, 0, 0),
+    ("Caminhão baú 3/4", REG_A, 20, 2400000, 120000, 0),
+    ("Ponte rolante 10 t", REG_A, 10, 1500000, 0, 35040),
+    ("Servidor de rede rack", REG_A, 5, 345678, 0, 0),
+    ("Empilhadeira a gás", REG_A, 30, 840000, 0, 12000),
+    ("Linha de envase", REG_B, 12, 3600000, 0, 89010),
+    ("Gerador diesel 150 kVA", REG_B, 3, 1150000, 0, 0),
 ]
 INTERSTATE = {"Ponte rolante 10 t", "Linha de envase"}
 FAMILIES = ["Prensa hidráulica", "Esteira transportadora", "Balança rodoviária",
@@ -290,53 +290,54 @@ FAMILIES = ["Prensa hidráulica", "Esteira transportadora", "Balança rodoviári
 
 
 def demo_assets():
-    assets = list(NAMED)
+    """Company 01's assets in the order they are numbered, each entering on day 1 + 3n % 27 of
+    its month, as the earlier demo entered them."""
+    listed = list(NAMED)
     rnd = Lcg(20240501)
     for i in range(36):
         months_ago = 1 + rnd.next() % 46
         own = 150000 + rnd.next() % 4000000
         name = f"{FAMILIES[i % 10]} {i // 10 + 1}"
-        assets.append((name, REG_B if i % 4 == 3 else REG_A, months_ago, own,
-                       18000 if i % 7 == 0 else 0, 9550 if i % 5 == 0 else 0, None))
+        listed.append((name, REG_B if i % 4 == 3 else REG_A, months_ago, own,
+                       18000 if i % 7 == 0 else 0, 9550 if i % 5 == 0 else 0))
+    assets = []
+    for number, (name, reg, ago, own, st, freight) in enumerate(listed, 1):
+        year, month = month_of(ago)
+        assets.append((name, reg, (year, month, 1 + (number * 3) % 27), own, st, freight))
     return assets
 
 
 def entries(w, assets, numbers, company_slug):
-    """One supplier NF-e per asset, in the order the assets are numbered; their keys."""
+    """One supplier NF-e per asset, in the order the assets are numbered; their keys.
+
+    assets: (name, registration, (year, month, day), own ICMS, ST, freight) in cents."""
     keys = []
-    for number, (name, reg, ago, own, st, freight, _) in enumerate(assets, 1):
-        year, month = month_of(ago) if isinstance(ago, int) else ago[:2]
-        day = 1 + (number * 3) % 27 if isinstance(ago, int) else ago[2]
+    for name, reg, when, own, st, _freight in assets:
         interstate = name in INTERSTATE
         supplier = SUPPLIER_MG if interstate else SUPPLIER_SP
         rate = 12 if interstate else 18
         value = own * 100 // rate
         numbers[supplier["cnpj"]] = numbers.get(supplier["cnpj"], 0) + 1
         n = numbers[supplier["cnpj"]]
-        key = access_key(supplier["uf"], year, month, supplier["cnpj"], 55, 1, n, w.code())
+        key = access_key(supplier["uf"], when[0], when[1], supplier["cnpj"], 55, 1, n, w.code())
         item = dict(code=f"BEM-{slug(name)[:20].upper()}", name=name, cfop=6101 if interstate
                     else 5101, value=value, cst="10" if st else "00", icms=own, st=st, rate=rate)
         w.write("nfe", f"{company_slug} entrada {name}",
-                nfe(key, supplier, recipient(reg), (year, month, day), n,
+                nfe(key, supplier, recipient(reg), when, n,
                     "Venda de produção do estabelecimento", 2 if interstate else 1, [item]))
         keys.append(key)
     return keys
 
 
 def freights(w, assets, keys, numbers, company_slug):
-    for (name, reg, ago, _own, _st, freight, _), key in zip(assets, keys):
+    """A CT-e taken by the buyer for each purchase with freight, issued the same day."""
+    for (name, reg, when, _own, _st, freight), key in zip(assets, keys):
         if not freight:
             continue
-        year, month = int("20" + key[2:4]), int(key[4:6])
-        day = int(key_day[key])
         numbers["cte"] = numbers.get("cte", 0) + 1
         n = numbers["cte"]
-        cte_key = access_key("MG", year, month, CARRIER["cnpj"], 57, 1, n, w.code())
-        w.write("cte", f"{company_slug} frete {name}", cte(cte_key, reg, (year, month, day), n,
-                                                          freight, key))
-
-
-key_day = {}
+        cte_key = access_key("MG", when[0], when[1], CARRIER["cnpj"], 57, 1, n, w.code())
+        w.write("cte", f"{company_slug} frete {name}", cte(cte_key, reg, when, n, freight, key))
 
 
 def outgoing_month(w, reg, ago, rnd, numbers, exporter):
@@ -392,8 +393,6 @@ def main():
     numbers = {}
     assets = demo_assets()
     keys = entries(w, assets, numbers, "c01")
-    for (_, _, ago, *_rest), key, number in zip(assets, keys, range(1, len(assets) + 1)):
-        key_day[key] = 1 + (number * 3) % 27
     freights(w, assets, keys, numbers, "c01")
     for ago in range(23, -1, -1):
         rnd = Lcg(7 + ago * 31)
@@ -415,15 +414,13 @@ def main():
 
     # Company 02: the worked example of docs/ciap-rules.md, January 2024.
     worked = [
-        ("Empilhadeira", COMPANY_2, (2024, 1, 10), 480000, 0, 0, None),
-        ("Torno", COMPANY_2, (2020, 2, 5), 100000, 0, 0, None),
-        ("Caminhão", COMPANY_2, (2023, 6, 1), 240000, 0, 0, None),
-        ("Ponte rolante", COMPANY_2, (2023, 12, 15), 100000, 10000, 5050, None),
+        ("Empilhadeira", COMPANY_2, (2024, 1, 10), 480000, 0, 0),
+        ("Torno", COMPANY_2, (2020, 2, 5), 100000, 0, 0),
+        ("Caminhão", COMPANY_2, (2023, 6, 1), 240000, 0, 0),
+        ("Ponte rolante", COMPANY_2, (2023, 12, 15), 100000, 10000, 5050),
     ]
     INTERSTATE.add("Ponte rolante")
     keys2 = entries(w, worked, numbers, "c02")
-    for (_, _, when, *_rest), key in zip(worked, keys2):
-        key_day[key] = when[2]
     freights(w, worked, keys2, numbers, "c02")
     invoices = [
         (1, (2024, 1, 3), [("5101", "00", 80000, 14400), ("5102", "40", 20000, 0),

@@ -34,11 +34,17 @@ DocumentImporter::DocumentImporter(Session& session, ImportOptions options)
 
 DocumentImporter::Result DocumentImporter::import(const documents::FiscalDocument& document,
                                                   const QString& source) {
-    if (const auto* nfe = std::get_if<documents::NfeDocument>(&document))
-        return importNfe(*nfe, source);
-    if (const auto* cte = std::get_if<documents::CteDocument>(&document))
-        return importCte(*cte, source);
-    return importCancellation(std::get<documents::NfeCancellation>(document), source);
+    try {
+        if (const auto* nfe = std::get_if<documents::NfeDocument>(&document))
+            return importNfe(*nfe, source);
+        if (const auto* cte = std::get_if<documents::CteDocument>(&document))
+            return importCte(*cte, source);
+        return importCancellation(std::get<documents::NfeCancellation>(document), source);
+    } catch (...) {
+        // The caller rolls this document back: the participants it wrote are gone again.
+        m_participants.clear();
+        throw;
+    }
 }
 
 std::optional<Registration> DocumentImporter::registrationOf(const documents::Party& party) const {

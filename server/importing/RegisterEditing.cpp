@@ -11,6 +11,8 @@
 #include "RegistryStore.h"
 #include "ServiceError.h"
 
+#include <QHash>
+
 namespace ciap::server {
 
 namespace {
@@ -272,11 +274,18 @@ void RegisterEditing::dismissPendingExit(const QString& company, const QString& 
 QList<AssetGaps> RegisterEditing::gaps(const QString& company, const QString& registration,
                                        bool all) {
     QList<AssetGaps> out;
+    QHash<QString, bool> cancelledEntries; // the assets of an item share their document
     for (const RegisterAsset& a : m_assets.list(company, registration)) {
         bool cancelled = false;
         if (a.entry && !a.entry->key.isEmpty()) {
-            if (const auto p = m_purchases.find(a.entry->key))
-                cancelled = p->cancelled;
+            const auto known = cancelledEntries.constFind(a.entry->key);
+            if (known != cancelledEntries.constEnd()) {
+                cancelled = *known;
+            } else {
+                const auto p = m_purchases.find(a.entry->key);
+                cancelled = p && p->cancelled;
+                cancelledEntries.insert(a.entry->key, cancelled);
+            }
         }
         const QStringList missing = RegisterRules::gaps(a, cancelled);
         if (all || !missing.isEmpty())

@@ -3,6 +3,8 @@
 #include "AdminSupport.h"
 #include "ImportEngine.h"
 
+#include <QElapsedTimer>
+
 namespace ciap::admin {
 
 using namespace ciap::server;
@@ -21,12 +23,13 @@ int importCommand(const QStringList& arguments, AdminIo& io) {
 
     ImportEngine engine(*db.session, options);
     qsizetype shown = 0;
+    QElapsedTimer sinceDrawn;
     if (io.progress) {
         engine.onProgress = [&](const ImportProgress& p) {
-            // Redrawn in place a few times a second at most would need a clock; every 25 files
-            // and the last keep a fast import from spending its time on the terminal.
-            if (p.done % 25 != 0 && p.done != p.total)
+            // Redrawn ten times a second at most: a fast import does not wait on the terminal.
+            if (sinceDrawn.isValid() && sinceDrawn.elapsed() < 100 && p.done != p.total)
                 return;
+            sinceDrawn.start();
             const QString line =
                 QStringLiteral("importando %1 de %2: %3").arg(p.done).arg(p.total).arg(p.name);
             io.err << '\r' << line.left(100).leftJustified(shown) << Qt::flush;
