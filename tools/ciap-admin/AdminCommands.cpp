@@ -9,6 +9,8 @@
 #include "ServiceError.h"
 #include "StorageError.h"
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace ciap::admin {
 
@@ -102,6 +104,13 @@ Database openDatabase(const AdminArguments& args, bool create) {
                                          .arg(path));
     }
     db.session = std::make_unique<Session>(*db.config, QStringLiteral("ciap-admin"));
+    if (db.config->backend() == DatabaseConfig::Backend::Postgres) {
+        // PostgreSQL's notices ("schema already exists, skipping") belong in a server's log,
+        // not on the user's terminal.
+        QSqlQuery quiet(db.session->database());
+        if (!quiet.exec(QStringLiteral("SET client_min_messages = warning")))
+            throw StorageError(QStringLiteral("open"), quiet.lastError());
+    }
     Migrations::apply(*db.session);
     return db;
 }
