@@ -69,13 +69,14 @@ private Q_SLOTS:
 
     void tokenFromEnvironmentAllowsAnyAddress() {
         ServerProcess s;
-        qputenv("CIAP_SERVER_TOKEN", "t0k");
+        qputenv("CIAP_SERVER_TOKEN", "t0k-of-16-chars!");
         const bool started =
-            s.start(dbPath("open.db"), {QStringLiteral("--host"), QStringLiteral("0.0.0.0")});
+            s.start(dbPath("open.db"), {QStringLiteral("--host"), QStringLiteral("0.0.0.0"),
+                                        QStringLiteral("--allow-plaintext")});
         qunsetenv("CIAP_SERVER_TOKEN");
         QVERIFY2(started, qPrintable(s.error()));
         RpcTestClient c;
-        c.setToken(QStringLiteral("t0k"));
+        c.setToken(QStringLiteral("t0k-of-16-chars!"));
         QVERIFY(c.connectTo(QStringLiteral("127.0.0.1"), s.port()));
         QCOMPARE(c.result(QStringLiteral("getInscEsta"), {"01", "T", ""})
                      .toObject()
