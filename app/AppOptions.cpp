@@ -14,6 +14,14 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     const QCommandLineOption token(QStringLiteral("token"),
                                    QStringLiteral("Shared token of the application server."),
                                    QStringLiteral("token"));
+    const QCommandLineOption tls(
+        QStringLiteral("tls"),
+        QStringLiteral("Connect to the application server with TLS, verifying its certificate."));
+    const QCommandLineOption tlsCa(
+        QStringLiteral("tls-ca"),
+        QStringLiteral(
+            "Trust only this certificate authority (PEM) for the server; implies --tls."),
+        QStringLiteral("file"));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Database of the registers: SQLite file or postgresql:// URL."),
@@ -30,7 +38,7 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     const QCommandLineOption embedded(
         QStringLiteral("embedded"),
         QStringLiteral("Start an own server on a local demo database."));
-    parser.addOptions({server, token, database, package, open, screenshot, embedded});
+    parser.addOptions({server, token, tls, tlsCa, database, package, open, screenshot, embedded});
     if (!parser.parse(arguments))
         throw EHostError(parser.errorText());
     AppOptions options;
@@ -50,6 +58,8 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
         options.serverPort = port;
     }
     options.token = parser.value(token);
+    options.tlsCaFile = parser.value(tlsCa);
+    options.tls = parser.isSet(tls) || !options.tlsCaFile.isEmpty();
     options.database = parser.value(database);
     options.package = parser.value(package);
     options.screenshot = parser.value(screenshot);

@@ -8,6 +8,8 @@ struct AppOptions {
     QString serverHost; // --server host:port
     int serverPort = 0;
     QString token;           // --token
+    bool tls = false;        // --tls, or implied by --tls-ca
+    QString tlsCaFile;       // --tls-ca: the only certificate authority to trust
     QString database;        // --database: SQLite file or postgresql:// URL for the SQL lookups
     QString package;         // --package: the screen package's file
     bool openScreen = false; // --open

@@ -2,13 +2,14 @@
 
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "NetTls.h"
 #include "PacketCodec.h"
 
 #include <QDateTime>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 
 namespace {
@@ -106,6 +107,8 @@ bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
     connect(socket, &QTcpSocket::readyRead, &loop, check);
     connect(socket, &QTcpSocket::stateChanged, &loop, check);
     connect(socket, &QTcpSocket::errorOccurred, &loop, check);
+    if (auto* tls = qobject_cast<QSslSocket*>(socket))
+        connect(tls, &QSslSocket::encrypted, &loop, check);
     const std::shared_ptr<bool> alive = m_alive;
     m_loop = &loop;
     timer.start(timeoutMs);
@@ -128,31 +131,76 @@ bool TNetConnection::connectSocket() {
         return false;
     }
     m_reader = ciap::FrameReader();
-    m_socket = new QTcpSocket(this);
-    m_socket->connectToHost(m_host, quint16(m_port));
+    m_socket = createSocket();
+    if (!m_socket)
+        return false;
     const std::shared_ptr<bool> alive = m_alive;
     const bool finished = waitFor(m_connectTimeoutMs, [this] {
-        return !m_socket || m_socket->state() == QAbstractSocket::ConnectedState ||
-               m_socket->state() == QAbstractSocket::UnconnectedState;
+        return !m_socket || socketReady() || m_socket->state() == QAbstractSocket::UnconnectedState;
     });
     if (!*alive)
         return false;
-    if (finished && Connected()) {
+    if (finished && socketReady()) {
         // Without it Nagle and delayed acknowledgement add tens of milliseconds per call.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         m_lastError.clear();
         return true;
     }
+    m_lastError = connectFailure(finished);
+    dropSocket();
+    return false;
+}
+
+bool TNetConnection::Tls() const {
+    return m_tls.value_or(webTls());
+}
+
+QString TNetConnection::CaFile() const {
+    return m_caFile.value_or(webTlsCaFile());
+}
+
+// The socket of a new connection, already connecting: with TLS when told to.
+QTcpSocket* TNetConnection::createSocket() {
+    m_tlsErrors.clear();
+    if (!Tls()) {
+        auto* socket = new QTcpSocket(this);
+        socket->connectToHost(m_host, quint16(m_port));
+        return socket;
+    }
+    QSslSocket* socket = nullptr;
+    try {
+        socket = NetTls::createSocket(CaFile(), this);
+    } catch (const EHostError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+    connect(socket, &QSslSocket::sslErrors, this,
+            [this](const QList<QSslError>& errors) { m_tlsErrors = errors; });
+    socket->connectToHostEncrypted(m_host, quint16(m_port));
+    return socket;
+}
+
+bool TNetConnection::socketReady() const {
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return false;
+    const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+    return !tls || tls->isEncrypted();
+}
+
+QString TNetConnection::connectFailure(bool finished) const {
+    // Connected, but the handshake failed: the certificate or TLS itself is the reason.
+    if (finished && m_socket && qobject_cast<const QSslSocket*>(m_socket) &&
+        (!m_tlsErrors.isEmpty() || m_socket->error() == QAbstractSocket::SslHandshakeFailedError ||
+         m_socket->error() == QAbstractSocket::RemoteHostClosedError))
+        return NetTls::failureText(m_host, m_port, *m_socket, m_tlsErrors);
     const QString reason = !finished  ? QStringLiteral("tempo esgotado")
                            : m_socket ? m_socket->errorString()
                                       : QStringLiteral("conexão fechada");
-    m_lastError = QStringLiteral("Não foi possível conectar ao servidor de aplicação %1:%2: %3")
-                      .arg(m_host)
-                      .arg(m_port)
-                      .arg(reason);
-    dropSocket();
-    return false;
+    return QStringLiteral("Não foi possível conectar ao servidor de aplicação %1:%2: %3")
+        .arg(m_host)
+        .arg(m_port)
+        .arg(reason);
 }
 
 ciap::RpcReply TNetConnection::failure(const QString& text) {

@@ -11,10 +11,15 @@ public:
     static QString serverHost(); // default 127.0.0.1
     static int serverPort();     // default 0 (not configured)
     static QString serverToken();
+    // TLS to the server (Server/Tls), verified against the system's certificate authorities or
+    // only the one in Server/CaFile; a CA file implies TLS.
+    static bool serverTls();
+    static QString serverCaFile();
 
     // Process-wide overrides (not persisted).
     static void overrideServer(const QString& host, int port);
     static void overrideToken(const QString& token);
+    static void overrideTls(bool on, const QString& caFile);
     static void clearOverrides();
 
     // Persisted in the user's settings, for the host's own configuration dialog.

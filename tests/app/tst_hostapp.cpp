@@ -113,9 +113,12 @@ void tst_HostApp::options() {
         QVERIFY2(!error.isEmpty(), qPrintable(e.text()));
         QVERIFY2(e.text().startsWith(error), qPrintable(e.text()));
     }
-    const AppOptions full = AppOptions::parse(
-        {"ciap", "--token", "S3cret", "--database", "/tmp/x.sqlite", "--package", "/p.so"});
+    const AppOptions full =
+        AppOptions::parse({"ciap", "--token", "S3cret", "--database", "/tmp/x.sqlite", "--package",
+                           "/p.so", "--tls-ca", "/ca.pem"});
     QCOMPARE(full.token, QStringLiteral("S3cret"));
+    QVERIFY(full.tls); // a CA file means TLS
+    QCOMPARE(full.tlsCaFile, QStringLiteral("/ca.pem"));
     QCOMPARE(full.database, QStringLiteral("/tmp/x.sqlite"));
     QCOMPARE(full.package, QStringLiteral("/p.so"));
     QVERIFY(!AppOptions::parse({"ciap", "--help"}).helpText.isEmpty());
