@@ -41,7 +41,9 @@ private:
                 QStringLiteral("--tls-key"),
                 rightName ? m_certificates.serverKey() : m_certificates.wrongNameKey()};
     }
-    ciap::RpcReply call() { return replyOf(m_net->Call(QStringLiteral("getVerificaImposto"), {"01"})); }
+    ciap::RpcReply call() {
+        return replyOf(m_net->Call(QStringLiteral("getVerificaImposto"), {"01"}));
+    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -73,12 +75,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("says"); // empty: answered
         const TestCertificates& c = m_certificates;
-        QTest::newRow("trusted CA") << true << true << true << c.caFile() << "localhost" << "";
-        QTest::newRow("trusted CA, by address")
-            << true << true << true << c.caFile() << "127.0.0.1" << "";
+        QTest::newRow("trusted CA") << true << true << true << c.caFile() << "localhost"
+                                    << "";
+        QTest::newRow("trusted CA, by address") << true << true << true << c.caFile() << "127.0.0.1"
+                                                << "";
         QTest::newRow("another CA") << true << true << true << c.otherCaFile() << "localhost"
                                     << "não foi emitido por uma autoridade certificadora confiável";
-        QTest::newRow("system store") << true << true << true << "" << "localhost"
+        QTest::newRow("system store") << true << true << true << ""
+                                      << "localhost"
                                       << "não foi emitido por uma autoridade certificadora "
                                          "confiável";
         QTest::newRow("another name") << true << false << true << c.caFile() << "localhost"
@@ -86,7 +90,8 @@ private Q_SLOTS:
         QTest::newRow("CA file without a certificate")
             << true << true << true << c.file("server.ext") << "localhost"
             << "não contém o certificado de uma autoridade certificadora";
-        QTest::newRow("plain text to TLS") << true << true << false << "" << "localhost"
+        QTest::newRow("plain text to TLS") << true << true << false << ""
+                                           << "localhost"
                                            << "exige conexão segura (TLS)";
         QTest::newRow("TLS to plain text") << false << true << true << c.caFile() << "localhost"
                                            << "Não foi possível estabelecer uma conexão segura";
@@ -115,8 +120,8 @@ private Q_SLOTS:
     // The screen connects when it opens and calls when the user acts, maybe minutes later;
     // meanwhile the server closed the connection for not authenticating, then for idling.
     void closedByTheServerIsOpenedAgain() {
-        QVERIFY2(startServer(tlsArguments() + QStringList{"--auth-timeout-s", "1",
-                                                          "--idle-timeout-s", "1"}),
+        QVERIFY2(startServer(tlsArguments() +
+                             QStringList{"--auth-timeout-s", "1", "--idle-timeout-s", "1"}),
                  qPrintable(m_server.error()));
         setWebServer(QStringLiteral("localhost"), m_server.port());
         setWebTls(true, m_certificates.caFile());

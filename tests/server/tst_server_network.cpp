@@ -135,8 +135,9 @@ private Q_SLOTS:
     // and then idle past the idle time: closed too. Busy: kept.
     void deadlines() {
         ServerProcess server;
-        QVERIFY2(start(server, {"--token", Token, "--auth-timeout-s", "1", "--idle-timeout-s", "2"}),
-                 qPrintable(server.error()));
+        QVERIFY2(
+            start(server, {"--token", Token, "--auth-timeout-s", "1", "--idle-timeout-s", "2"}),
+            qPrintable(server.error()));
         QTcpSocket silent;
         silent.connectToHost(QHostAddress::LocalHost, server.port());
         RpcTestClient wrong, idle, busy;
@@ -174,14 +175,13 @@ private Q_SLOTS:
         const TestCertificates& c = m_certificates;
         QTest::newRow("trusted, by name") << c.serverCertificate() << c.serverKey() << c.caFile()
                                           << "localhost" << int(QSslError::NoError);
-        QTest::newRow("trusted, by address") << c.serverCertificate() << c.serverKey()
-                                             << c.caFile() << "127.0.0.1" << int(QSslError::NoError);
-        QTest::newRow("another CA") << c.serverCertificate() << c.serverKey() << c.otherCaFile()
-                                    << "localhost"
-                                    << int(QSslError::UnableToGetLocalIssuerCertificate);
-        QTest::newRow("another name")
-            << c.wrongNameCertificate() << c.wrongNameKey() << c.caFile() << "localhost"
-            << int(QSslError::HostNameMismatch);
+        QTest::newRow("trusted, by address") << c.serverCertificate() << c.serverKey() << c.caFile()
+                                             << "127.0.0.1" << int(QSslError::NoError);
+        QTest::newRow("another CA")
+            << c.serverCertificate() << c.serverKey() << c.otherCaFile() << "localhost"
+            << int(QSslError::UnableToGetLocalIssuerCertificate);
+        QTest::newRow("another name") << c.wrongNameCertificate() << c.wrongNameKey() << c.caFile()
+                                      << "localhost" << int(QSslError::HostNameMismatch);
     }
     void tls() {
         QFETCH(QString, certificate);

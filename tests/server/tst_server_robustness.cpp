@@ -346,6 +346,58 @@ private Q_SLOTS:
         QCOMPARE(CiapApi::value(after, 0, "VRSALDOPARCCIAP").toDouble() > 0, loaded > 0);
     }
 
+    // SIGTERM while a month's load runs. With time enough the load finishes, its answer
+    // arrives and the process ends cleanly; a call that cannot finish within the shutdown time
+    // (here it waits for a lock the test holds) is cut off with the process, which ends in
+    // bounded time and leaves nothing of it behind.
+    void stopWhileACallRuns_data() {
+        QTest::addColumn<bool>("blocked");
+        QTest::newRow("the call finishes") << false;
+        QTest::newRow("the call outlasts the shutdown time") << true;
+    }
+    void stopWhileACallRuns() {
+        QFETCH(bool, blocked);
+        const int Many = m_fx.db.isPostgres() ? 30000 : 120000;
+        m_fx.db.addManyAssets(Many);
+        api().create("01", "01", "111", "01/2024");
+        const QString sequence = CiapApi::value(api().list("01", "01"), 0, "NRSEQCIAP").toString();
+        ServerProcess stopping;
+        QVERIFY2(stopping.start(m_fx.db.location(), {"--shutdown-timeout-s", blocked ? "1" : "60"}),
+                 qPrintable(stopping.error()));
+        RpcTestClient c;
+        QVERIFY(c.connectTo(stopping.host(), stopping.port()));
+        if (blocked)
+            m_fx.db.holdWriteLock();
+        c.send(QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                         {"id", 1},
+                                         {"method", "MZR02400.rdmCIAP.CarregaImpostoNFBemParcela"},
+                                         {"params", QJsonArray{"01/2024", "01", "01", 0.0, "BEM",
+                                                               "111", sequence}}})
+                   .toJson(QJsonDocument::Compact) +
+               '\n');
+        QThread::msleep(300);
+        QElapsedTimer t;
+        t.start();
+        const bool clean = stopping.stop(30000);
+        const qint64 ms = t.elapsed();
+        if (blocked)
+            m_fx.db.releaseWriteLock();
+        const int loaded = m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM")).toInt();
+        if (blocked) {
+            QVERIFY(!clean);
+            QCOMPARE(stopping.exitCode(), 3);
+            QVERIFY2(ms < 4000, qPrintable(QString::number(ms)));
+            QCOMPARE(loaded, 0);
+            QVERIFY(stopping.log().contains("calls still running after 1 s"));
+        } else {
+            QVERIFY2(clean, stopping.log().constData());
+            QCOMPARE(c.errorCode(c.readReply(5000)), 0);
+            QCOMPARE(loaded, Many + 4);
+        }
+        const DataPacket after = api().list("01", "01");
+        QCOMPARE(CiapApi::value(after, 0, "ITEMEXISTE").toInt(), loaded);
+    }
+
     void oneLogLinePerCallWithoutValues() {
         api().create("01", "01", "111", "01/2024", 1234.5, 678.25);
         api().list("01", "01");

@@ -7,8 +7,7 @@ bool TestCertificates::openssl(const QStringList& arguments, QString* error) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(QStringLiteral("openssl"), arguments);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit ||
-        p.exitCode() != 0) {
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         *error = QStringLiteral("openssl %1: %2 %3")
                      .arg(arguments.first(), p.errorString(), QString::fromLocal8Bit(p.readAll()));
         return false;
@@ -41,9 +40,8 @@ bool TestCertificates::server(const QString& name, const QString& alternativeNam
                     m_dir.filePath(name + ".csr")},
                    error) &&
            openssl({"x509", "-req", "-days", "2", "-in", m_dir.filePath(name + ".csr"), "-CA",
-                    caFile(), "-CAkey", m_dir.filePath(QStringLiteral("ca.key")),
-                    "-CAcreateserial", "-extfile", extensions, "-out",
-                    m_dir.filePath(name + ".pem")},
+                    caFile(), "-CAkey", m_dir.filePath(QStringLiteral("ca.key")), "-CAcreateserial",
+                    "-extfile", extensions, "-out", m_dir.filePath(name + ".pem")},
                    error);
 }
 

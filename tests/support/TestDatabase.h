@@ -7,6 +7,7 @@
 namespace ciap::server {
 class DatabaseConfig;
 class Session;
+class TransactionGuard;
 } // namespace ciap::server
 
 // The database a server test runs against: a fresh SQLite file, or, when the test runs with
@@ -29,10 +30,15 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     // n assets for company "01", registration "111", entering in January 2024.
     void addManyAssets(int count);
+    // Until release: the write lock of SQLite, or the competências' rows on PostgreSQL, so that
+    // a server's write waits.
+    void holdWriteLock();
+    void releaseWriteLock();
 
 private:
     std::unique_ptr<ciap::server::DatabaseConfig> m_config;
     std::unique_ptr<ciap::server::Session> m_session;
+    std::unique_ptr<ciap::server::TransactionGuard> m_held;
     QString m_location;
     QString m_schema;
     QString m_file;
