@@ -17,10 +17,10 @@ namespace ciap::server {
 class Admission final {
 public:
     struct Limits {
-        int authenticated = 256;             // --max-connections
-        int unauthenticated = 64;            // --max-unauthenticated
-        int perAddress = 128;                // --max-per-address: all of one address's
-        int unauthenticatedPerAddress = 16;  // --max-unauthenticated-per-address
+        int authenticated = 256;            // --max-connections
+        int unauthenticated = 64;           // --max-unauthenticated
+        int perAddress = 128;               // --max-per-address: all of one address's
+        int unauthenticatedPerAddress = 16; // --max-unauthenticated-per-address
     };
     enum class Refusal { None, PerAddress, UnauthenticatedPerAddress };
     struct Decision {

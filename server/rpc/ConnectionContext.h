@@ -12,7 +12,7 @@ class Dispatcher;
 
 struct ConnectionSettings {
     qsizetype maxFrame = qsizetype(64) * 1024 * 1024; // largest request
-    int authTimeoutMs = 5000;   // from accept to the first authorized request
+    int authTimeoutMs = 5000;                         // from accept to the first authorized request
     int idleTimeoutMs = 600000; // an authenticated connection without requests is closed
     int closeGraceMs = 5000;    // to deliver the last reply when the server closes
     std::optional<QSslConfiguration> tls;

@@ -37,19 +37,18 @@ std::optional<QSslConfiguration> ServerTls::load(const QString& certificateFile,
                         .arg(certificateFile, certFile.errorString()));
     const QList<QSslCertificate> chain = QSslCertificate::fromData(certFile.readAll(), QSsl::Pem);
     if (chain.isEmpty())
-        return fail(
-            QStringLiteral("--tls-cert: no PEM certificate in %1").arg(certificateFile));
+        return fail(QStringLiteral("--tls-cert: no PEM certificate in %1").arg(certificateFile));
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (chain.first().expiryDate() < now)
         return fail(QStringLiteral("--tls-cert: the certificate in %1 expired on %2")
                         .arg(certificateFile, chain.first().expiryDate().toString(Qt::ISODate)));
     if (chain.first().effectiveDate() > now)
         return fail(QStringLiteral("--tls-cert: the certificate in %1 is valid only from %2")
-                        .arg(certificateFile,
-                             chain.first().effectiveDate().toString(Qt::ISODate)));
+                        .arg(certificateFile, chain.first().effectiveDate().toString(Qt::ISODate)));
     QFile key(keyFile);
     if (!key.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("--tls-key: cannot read %1: %2").arg(keyFile, key.errorString()));
+        return fail(
+            QStringLiteral("--tls-key: cannot read %1: %2").arg(keyFile, key.errorString()));
     const auto privateKey = readKey(key.readAll());
     if (!privateKey)
         return fail(QStringLiteral("--tls-key: no unencrypted PEM private key (RSA, EC or DSA) "

@@ -91,6 +91,18 @@ QString PostgresConfig::describe() const {
     return d;
 }
 
+// One lock per schema (the name was checked to be a plain identifier): installations in other
+// schemas of the same database start independently.
+QString PostgresConfig::migrationLockSql() const {
+    return QStringLiteral("SELECT pg_advisory_lock(hashtext('ciap migrations %1'))")
+        .arg(m_schema.isEmpty() ? QStringLiteral("public") : m_schema);
+}
+
+QString PostgresConfig::migrationUnlockSql() const {
+    return QStringLiteral("SELECT pg_advisory_unlock(hashtext('ciap migrations %1'))")
+        .arg(m_schema.isEmpty() ? QStringLiteral("public") : m_schema);
+}
+
 void PostgresConfig::prepare(QSqlDatabase& db) const {
     if (m_schema.isEmpty())
         return;

@@ -22,6 +22,8 @@ public:
     QString beginWriteSql() const override { return QStringLiteral("BEGIN"); }
     QString lockClause() const override { return QStringLiteral(" FOR UPDATE"); }
     void prepare(QSqlDatabase& db) const override;
+    QString migrationLockSql() const override;
+    QString migrationUnlockSql() const override;
 
     const QString& schema() const { return m_schema; }
     // What the driver is given besides host, port, database, user and password.

@@ -24,7 +24,7 @@ TestDatabase::~TestDatabase() {
     if (m_postgres && m_session && !m_schema.isEmpty()) {
         // DDL cannot be a prepared statement on PostgreSQL.
         QSqlQuery q(m_session->database());
-        if (!q.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(m_schema)))
+        if (!q.exec(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema)))
             qWarning("could not drop test schema %s: %s", qPrintable(m_schema),
                      qPrintable(q.lastError().text()));
     }
@@ -39,7 +39,7 @@ bool TestDatabase::postgresRequested() {
     return qEnvironmentVariable("CIAP_TEST_BACKEND") == QLatin1String("pg");
 }
 
-bool TestDatabase::create(QString* skipReason) {
+bool TestDatabase::create(QString* skipReason, bool migrate) {
     m_postgres = postgresRequested();
     if (m_postgres) {
         const QString base = qEnvironmentVariable("CIAP_TEST_PG_URL");
@@ -58,8 +58,10 @@ bool TestDatabase::create(QString* skipReason) {
         m_location = m_file;
     }
     m_config = DatabaseConfig::fromLocation(m_location);
-    m_session = std::make_unique<Session>(*m_config, QStringLiteral("test-fixture"));
-    Migrations::apply(*m_session);
+    m_session = std::make_unique<Session>(*m_config,
+                                          QStringLiteral("test-fixture-%1").arg(m_schema + m_file));
+    if (migrate)
+        Migrations::apply(*m_session);
     return true;
 }
 

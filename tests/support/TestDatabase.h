@@ -20,8 +20,9 @@ public:
     ~TestDatabase();
 
     static bool postgresRequested();
-    // False with the reason (e.g. no PostgreSQL configured): the test should skip.
-    bool create(QString* skipReason);
+    // False with the reason (e.g. no PostgreSQL configured): the test should skip. Without
+    // migrate the location is left for a server to create.
+    bool create(QString* skipReason, bool migrate = true);
     QString location() const { return m_location; }
     bool isPostgres() const { return m_postgres; }
 
