@@ -8,18 +8,22 @@ namespace ciap::server {
 StorageError::StorageError(QString label, const QSqlError& error)
     : StorageError(std::move(label), error.nativeErrorCode(), error.text()) {
     m_connecting = error.type() == QSqlError::ConnectionError;
+    // The database's own words; the driver's add only what it was doing ("Unable to fetch row").
+    if (!error.databaseText().trimmed().isEmpty())
+        m_databaseText = error.databaseText();
 }
 
 StorageError::StorageError(QString label, QString nativeCode, QString driverText)
     : m_label(std::move(label))
     , m_nativeCode(std::move(nativeCode))
     , m_driverText(std::move(driverText))
+    , m_databaseText(m_driverText)
     , m_what(
           QStringLiteral("database failure in %1 (code %2)").arg(m_label, m_nativeCode).toUtf8()) {}
 
 QString StorageError::logText() const {
     QStringList lines;
-    for (const QString& line : m_driverText.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString& line : m_databaseText.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (!line.trimmed().isEmpty())
             lines << line.simplified();
     }

@@ -33,6 +33,7 @@ private:
     QString m_label;
     QString m_nativeCode;
     QString m_driverText;
+    QString m_databaseText;
     bool m_connecting = false;
     QByteArray m_what;
 };

@@ -79,9 +79,8 @@ private Q_SLOTS:
             CiapApi a(c);
             failures[i] = 0;
             for (int k = 0; k < Each; ++k) {
-                const QString month = QStringLiteral("%1/%2")
-                                          .arg(k % 12 + 1, 2, 10, QLatin1Char('0'))
-                                          .arg(2030 + i);
+                const QString month =
+                    QStringLiteral("%1/%2").arg(k % 12 + 1, 2, 10, QLatin1Char('0')).arg(2030 + i);
                 const QString seq = a.newSequence("01", "01", QDate(2030, 1, 1));
                 numbers[i] << seq;
                 if (!a.apply(a.insertion("01", "01", "111", month, 0, 0, seq))
@@ -114,12 +113,12 @@ private Q_SLOTS:
         for (int r = 0; r < Rows; ++r) {
             int codes[2] = {-1, -1};
             together(2, [&](int i, RpcTestClient& c) {
-                const QVariantMap change{{"VRSAIDACIAP", 1000.0 * (i + 1)}, {"VRSAIDATRIBCIAP", 10.0}};
+                const QVariantMap change{{"VRSAIDACIAP", 1000.0 * (i + 1)},
+                                         {"VRSAIDATRIBCIAP", 10.0}};
                 codes[i] = c.errorCode(CiapApi(c).apply(CiapApi::modification(read, r, change)));
             });
-            QVERIFY2((codes[0] == 0) != (codes[1] == 0), qPrintable(QStringLiteral("%1 %2")
-                                                                        .arg(codes[0])
-                                                                        .arg(codes[1])));
+            QVERIFY2((codes[0] == 0) != (codes[1] == 0),
+                     qPrintable(QStringLiteral("%1 %2").arg(codes[0]).arg(codes[1])));
             QCOMPARE(codes[0] + codes[1], -32001);
             const double stored = CiapApi::value(api.list("01", "01"), r, "VRSAIDACIAP").toDouble();
             QCOMPARE(stored, codes[0] == 0 ? 1000.0 : 2000.0);
@@ -141,10 +140,9 @@ private Q_SLOTS:
             const DataPacket p = api.list("01", "01");
             const int row = CiapApi::find(p, competencia);
             const QString seq = CiapApi::value(p, row, "NRSEQCIAP").toString();
-            const QJsonObject one =
-                setup.call(QStringLiteral("GravaInfBensCiap"),
-                           {"01", "1000000", "01", QStringLiteral("2024-0%1-01").arg(month), "I",
-                            "111", seq});
+            const QJsonObject one = setup.call(
+                QStringLiteral("GravaInfBensCiap"),
+                {"01", "1000000", "01", QStringLiteral("2024-0%1-01").arg(month), "I", "111", seq});
             QVERIFY2(one.contains(QStringLiteral("result")), qPrintable(setup.errorMessage(one)));
             QJsonObject replies[2];
             together(2, [&](int i, RpcTestClient& c) {

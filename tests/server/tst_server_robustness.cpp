@@ -398,6 +398,59 @@ private Q_SLOTS:
         QCOMPARE(CiapApi::value(after, 0, "ITEMEXISTE").toInt(), loaded);
     }
 
+    // A database that refuses: the log says why in the driver's words, with its code, and the
+    // user is told in plain words. On PostgreSQL the database has run out of connections; a
+    // call after one frees up works again, and retrying leaves no connection-name warnings.
+    void storageFailureIsLoggedWithItsReason() {
+        if (!m_fx.db.isPostgres()) {
+            qputenv("CIAP_SQLITE_DRILL", "query_only=ON");
+            ServerProcess readOnly;
+            const bool started = readOnly.start(m_fx.db.location());
+            qunsetenv("CIAP_SQLITE_DRILL");
+            QVERIFY2(started, qPrintable(readOnly.error()));
+            RpcTestClient c;
+            QVERIFY(c.connectTo(readOnly.host(), readOnly.port()));
+            QCOMPARE(c.errorCode(CiapApi(c).create("01", "01", "111", "01/2024")), -32000);
+            QVERIFY(readOnly.stop());
+            QVERIFY2(readOnly.log().contains("attempt to write a readonly database (code 8)"),
+                     readOnly.log().constData());
+            return;
+        }
+        const QString name =
+            QStringLiteral("ciap_limit_%1").arg(QCoreApplication::applicationPid());
+        m_fx.db.execUnprepared(QStringLiteral("CREATE DATABASE %1 CONNECTION LIMIT 2").arg(name));
+        QUrl url(qEnvironmentVariable("CIAP_TEST_PG_URL"));
+        url.setPath(QLatin1Char('/') + name);
+        ServerProcess limited;
+        QVERIFY2(limited.start(url.toString()), qPrintable(limited.error()));
+        std::vector<std::unique_ptr<RpcTestClient>> clients;
+        int refused = 0;
+        for (int i = 0; i < 4; ++i) {
+            clients.push_back(std::make_unique<RpcTestClient>());
+            QVERIFY(clients.back()->connectTo(limited.host(), limited.port()));
+            const QJsonObject r =
+                clients.back()->call(QStringLiteral("getInscEsta"), {"01", "T", ""});
+            if (r.contains(QStringLiteral("error"))) {
+                QVERIFY2(clients.back()->errorMessage(r).contains(QLatin1String("ocupado")),
+                         qPrintable(clients.back()->errorMessage(r)));
+                ++refused;
+            }
+        }
+        QVERIFY(refused >= 2);
+        clients.front().reset(); // its database connection goes with it
+        QTRY_VERIFY(clients.back()
+                        ->call(QStringLiteral("getInscEsta"), {"01", "T", ""})
+                        .contains(QStringLiteral("result")));
+        clients.clear();
+        QVERIFY(limited.stop());
+        m_fx.db.execUnprepared(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+        const QByteArray log = limited.log();
+        QVERIFY2(log.contains("getInscEsta failed: in open: ") &&
+                     log.contains("too many connections for database"),
+                 log.constData());
+        QVERIFY2(!log.contains("QSqlDatabase"), log.constData());
+    }
+
     void oneLogLinePerCallWithoutValues() {
         api().create("01", "01", "111", "01/2024", 1234.5, 678.25);
         api().list("01", "01");

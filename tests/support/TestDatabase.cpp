@@ -72,6 +72,12 @@ void TestDatabase::exec(const QString& sql, const QVariantList& values) {
     s.exec();
 }
 
+void TestDatabase::execUnprepared(const QString& sql) {
+    QSqlQuery q(m_session->database());
+    if (!q.exec(sql))
+        throw StorageError(QStringLiteral("test"), q.lastError());
+}
+
 QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values) {
     SqlStatement s(*m_session, sql, "test", SqlStatement::Cache::No);
     for (const QVariant& v : values)
@@ -86,9 +92,7 @@ void TestDatabase::reset() {
     // (its key to them has no index of its own): minutes after a large load. One TRUNCATE of
     // all the tables together needs no such check.
     if (m_postgres) {
-        QSqlQuery q(m_session->database()); // TRUNCATE cannot be prepared
-        if (!q.exec(QStringLiteral("TRUNCATE %1").arg(Migrations::dataTables().join(u','))))
-            throw StorageError(QStringLiteral("truncate"), q.lastError());
+        execUnprepared(QStringLiteral("TRUNCATE %1").arg(Migrations::dataTables().join(u',')));
     } else {
         for (const QString& table : Migrations::dataTables())
             exec(QStringLiteral("DELETE FROM %1").arg(table));

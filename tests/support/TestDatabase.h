@@ -28,6 +28,7 @@ public:
 
     void reset();
     void exec(const QString& sql, const QVariantList& values = {});
+    void execUnprepared(const QString& sql); // what cannot be prepared: TRUNCATE, CREATE DATABASE
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     // n assets for company "01", registration "111", entering in January 2024.
     void addManyAssets(int count);
