@@ -44,6 +44,8 @@ private Q_SLOTS:
         QTest::newRow("bad URL") << QStringList{"--database", "postgresql://"} << 2 << "postgresql";
         QTest::newRow("bad schema")
             << QStringList{"--database", "postgresql://u@h/db?schema=x;drop"} << 2 << "schema";
+        QTest::newRow("';' in a TLS file of PostgreSQL")
+            << QStringList{"--database", "postgresql://u@h/db?sslrootcert=/a;b"} << 2 << "';'";
         QTest::newRow("unreadable file")
             << QStringList{"--database", "/proc/nope/x.db"} << 1 << "cannot prepare";
     }
