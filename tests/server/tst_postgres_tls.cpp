@@ -26,7 +26,8 @@ public:
     // False with the reason; skip tells whether that reason means "not possible here".
     bool start(const TestCertificates& certificates, QString* why, bool* skip) {
         *skip = true;
-        const QStringList found = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList found = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                      .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         if (found.isEmpty()) {
             *why = QStringLiteral("no PostgreSQL server programs here");
             return false;
@@ -62,11 +63,13 @@ public:
                            "-c fsync=off")
                 .arg(port)
                 .arg(m_dir.path());
-        m_started = run("initdb", {"-D", m_dir.filePath("data"), "-U", "ciap", "-A", "trust",
-                                   "--no-sync", "-E", "UTF8"},
+        m_started = run("initdb",
+                        {"-D", m_dir.filePath("data"), "-U", "ciap", "-A", "trust", "--no-sync",
+                         "-E", "UTF8"},
                         why) &&
-                    run("pg_ctl", {"-D", m_dir.filePath("data"), "-l", m_dir.filePath("log"), "-w",
-                                   "-o", options, "start"},
+                    run("pg_ctl",
+                        {"-D", m_dir.filePath("data"), "-l", m_dir.filePath("log"), "-w", "-o",
+                         options, "start"},
                         why);
         return m_started;
     }
