@@ -43,6 +43,9 @@ QString tokenProblem(const QString& token) {
     if (token.size() < ServerOptions::MinTokenLength)
         return QStringLiteral("the token has fewer than %1 characters")
             .arg(ServerOptions::MinTokenLength);
+    // The example environment file's placeholder: known to anyone who read the example.
+    if (token.startsWith(QLatin1String("CHANGE-ME")))
+        return QStringLiteral("the token is still the example's placeholder");
     return {};
 }
 

@@ -60,10 +60,9 @@ void BM_FirstAnswer(benchmark::State& state) {
         QElapsedTimer t;
         t.start();
         RpcTestClient c;
-        const bool connected =
-            tls ? c.connectEncrypted(QStringLiteral("localhost"), server.port(),
-                                     g_certificates->caFile())
-                : c.connectTo(QStringLiteral("127.0.0.1"), server.port());
+        const bool connected = tls ? c.connectEncrypted(QStringLiteral("localhost"), server.port(),
+                                                        g_certificates->caFile())
+                                   : c.connectTo(QStringLiteral("127.0.0.1"), server.port());
         if (!connected || c.result(QStringLiteral("getVerificaImposto"), {"01"}).isUndefined()) {
             state.SkipWithError("no answer");
             break;

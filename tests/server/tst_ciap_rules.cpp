@@ -267,6 +267,8 @@ private Q_SLOTS:
         QTest::newRow("short token")
             << (db + QStringList{"--token", "s3cret"}) << QString() << false;
         QTest::newRow("blank token") << db << QString(16, QLatin1Char(' ')) << false;
+        QTest::newRow("the example's token")
+            << db << QStringLiteral("CHANGE-ME-to-the-output-of-openssl-rand") << false;
         QTest::newRow("certificate without key")
             << (db + QStringList{"--tls-cert", "c.pem"}) << QString() << false;
         QTest::newRow("timeouts") << (db + QStringList{"--auth-timeout-s", "3", "--idle-timeout-s",
