@@ -97,7 +97,9 @@ bool ServerTls::selfCheck(const QSslConfiguration& configuration, QString* error
     client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), server.serverPort());
     loop.exec();
     if (!encrypted)
-        *error = QStringLiteral("TLS does not work with this certificate and key: %1").arg(failure);
+        *error = QStringLiteral("TLS does not work with this certificate and key (does the key "
+                                "belong to the certificate?): %1")
+                     .arg(failure.trimmed());
     return encrypted;
 }
 

@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "Month.h"
 #include "ServerProcess.h"
+#include "TestCertificates.h"
 
 #include <QDir>
 #include <QProcess>
@@ -17,6 +18,7 @@ class TestServerProcess : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    TestCertificates m_certificates;
 
     QString dbPath(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     static int run(const QStringList& args, QByteArray* err,
@@ -34,6 +36,11 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(m_certificates.create(&error), qPrintable(error));
+    }
+
     void refusals_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
@@ -46,6 +53,15 @@ private Q_SLOTS:
             << QStringList{"--database", "postgresql://u@h/db?schema=x;drop"} << 2 << "schema";
         QTest::newRow("';' in a TLS file of PostgreSQL")
             << QStringList{"--database", "postgresql://u@h/db?sslrootcert=/a;b"} << 2 << "';'";
+        const TestCertificates& c = m_certificates;
+        QTest::newRow("key of another certificate")
+            << QStringList{"--database",          "x.db",      "--tls-cert",
+                           c.serverCertificate(), "--tls-key", c.wrongNameKey()}
+            << 2 << "does the key belong to the certificate?";
+        QTest::newRow("no certificate file")
+            << QStringList{"--database",       "x.db",      "--tls-cert",
+                           "/nonexistent.pem", "--tls-key", c.serverKey()}
+            << 2 << "--tls-cert: cannot read /nonexistent.pem";
         QTest::newRow("unreadable file")
             << QStringList{"--database", "/proc/nope/x.db"} << 1 << "cannot prepare";
     }
