@@ -163,8 +163,12 @@ void ClientConnection::idleExpired() {
 void ClientConnection::socketError() {
     auto* tls = qobject_cast<QSslSocket*>(&m_socket);
     if (tls && !tls->isEncrypted() && !m_closing)
-        qCWarning(lcNet, "connection %llu from %s: TLS handshake failed: %s", m_id,
-                  qPrintable(m_peer), qPrintable(m_socket.errorString()));
+        // A client that does not trust the certificate, or its name, ends the handshake itself.
+        qCWarning(lcNet, "connection %llu from %s: TLS handshake failed: %s%s", m_id,
+                  qPrintable(m_peer), qPrintable(m_socket.errorString()),
+                  m_socket.error() == QAbstractSocket::RemoteHostClosedError
+                      ? " (does the client trust the certificate and the name it was given?)"
+                      : "");
     else if (m_socket.error() != QAbstractSocket::RemoteHostClosedError)
         qCDebug(lcNet, "connection %llu from %s: %s", m_id, qPrintable(m_peer),
                 qPrintable(m_socket.errorString()));
