@@ -3,6 +3,8 @@
 #include "CiapApi.h"
 #include "ServerFixture.h"
 
+#include "FixtureCodes.h"
+
 #include <QSet>
 #include <QTest>
 #include <functional>
@@ -10,6 +12,8 @@
 #include <thread>
 
 using ciap::DataPacket;
+using fixture::Company;
+using fixture::Tax;
 
 class TestServerCluster : public QObject {
     Q_OBJECT
@@ -60,7 +64,7 @@ private Q_SLOTS:
     void startTogetherOnANewDatabase() {
         TestDatabase fresh;
         QString why;
-        QVERIFY2(fresh.create(&why, false), qPrintable(why));
+        QVERIFY2(fresh.create(&why, TestDatabase::NoSchema), qPrintable(why));
         ServerProcess a, b;
         QVERIFY2(a.begin(fresh.location()) && b.begin(fresh.location()), "cannot start");
         QVERIFY2(a.awaitReady(), qPrintable(a.error()));
@@ -81,9 +85,9 @@ private Q_SLOTS:
             for (int k = 0; k < Each; ++k) {
                 const QString month =
                     QStringLiteral("%1/%2").arg(k % 12 + 1, 2, 10, QLatin1Char('0')).arg(2030 + i);
-                const QString seq = a.newSequence("01", "01", QDate(2030, 1, 1));
+                const QString seq = a.newSequence(Company, Tax, QDate(2030, 1, 1));
                 numbers[i] << seq;
-                if (!a.apply(a.insertion("01", "01", "111", month, 0, 0, seq))
+                if (!a.apply(a.insertion(Company, Tax, "111", month, 0, 0, seq))
                          .contains(QStringLiteral("result")))
                     ++failures[i];
             }
@@ -96,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), Clients * Each);
         RpcTestClient c;
         QVERIFY(c.connectTo(m_second.host(), m_second.port()));
-        QCOMPARE(CiapApi(c).list("01", "01").rows.size(), Clients * Each);
+        QCOMPARE(CiapApi(c).list(Company, Tax).rows.size(), Clients * Each);
     }
 
     // Two screens, one on each server, change the same competência from the same reading:
@@ -107,9 +111,9 @@ private Q_SLOTS:
         CiapApi api(setup);
         constexpr int Rows = 6;
         for (int r = 0; r < Rows; ++r)
-            QVERIFY(api.create("01", "01", "111", QStringLiteral("0%1/2024").arg(r + 1))
+            QVERIFY(api.create(Company, Tax, "111", QStringLiteral("0%1/2024").arg(r + 1))
                         .contains(QStringLiteral("result")));
-        const DataPacket read = api.list("01", "01");
+        const DataPacket read = api.list(Company, Tax);
         for (int r = 0; r < Rows; ++r) {
             int codes[2] = {-1, -1};
             together(2, [&](int i, RpcTestClient& c) {
@@ -120,7 +124,8 @@ private Q_SLOTS:
             QVERIFY2((codes[0] == 0) != (codes[1] == 0),
                      qPrintable(QStringLiteral("%1 %2").arg(codes[0]).arg(codes[1])));
             QCOMPARE(codes[0] + codes[1], -32001);
-            const double stored = CiapApi::value(api.list("01", "01"), r, "VRSAIDACIAP").toDouble();
+            const double stored =
+                CiapApi::value(api.list(Company, Tax), r, "VRSAIDACIAP").toDouble();
             QCOMPARE(stored, codes[0] == 0 ? 1000.0 : 2000.0);
         }
     }
@@ -136,27 +141,29 @@ private Q_SLOTS:
         CiapApi api(setup);
         for (int month = 1; month <= 3; ++month) {
             const QString competencia = QStringLiteral("0%1/2024").arg(month);
-            QVERIFY(api.create("01", "01", "111", competencia).contains(QStringLiteral("result")));
-            const DataPacket p = api.list("01", "01");
+            QVERIFY(
+                api.create(Company, Tax, "111", competencia).contains(QStringLiteral("result")));
+            const DataPacket p = api.list(Company, Tax);
             const int row = CiapApi::find(p, competencia);
             const QString seq = CiapApi::value(p, row, "NRSEQCIAP").toString();
-            const QJsonObject one = setup.call(
-                QStringLiteral("GravaInfBensCiap"),
-                {"01", "1000000", "01", QStringLiteral("2024-0%1-01").arg(month), "I", "111", seq});
+            const QJsonObject one =
+                setup.call(QStringLiteral("GravaInfBensCiap"),
+                           {Company, "1000000", Tax, QStringLiteral("2024-0%1-01").arg(month), "I",
+                            "111", seq});
             QVERIFY2(one.contains(QStringLiteral("result")), qPrintable(setup.errorMessage(one)));
             QJsonObject replies[2];
             together(2, [&](int i, RpcTestClient& c) {
                 replies[i] = i == 0 ? CiapApi(c).load(p, row, QStringLiteral("BEM"))
                                     : c.call(QStringLiteral("Apropriar"),
-                                             {"01", "01", competencia, 0.0, seq});
+                                             {Company, Tax, competencia, 0.0, seq});
             });
             QCOMPARE(setup.errorCode(replies[1]), 0);
             const bool loadedFirst = CiapApi::loaded(replies[0]) == QLatin1String("OK");
             if (!loadedFirst)
                 QCOMPARE(setup.errorCode(replies[0]), -32000);
-            const DataPacket after = api.list("01", "01");
+            const DataPacket after = api.list(Company, Tax);
             QCOMPARE(CiapApi::value(after, row, "IDSITCOMPETCIAP").toString(), QStringLiteral("A"));
-            const QVariantList stored{"01", "01", seq.toLongLong()};
+            const QVariantList stored{Company, Tax, seq.toLongLong()};
             const int count = m_fx.db
                                   .scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM WHERE "
                                                          "CDEMPRESA = ? AND CDIMPOSTO = ? AND "

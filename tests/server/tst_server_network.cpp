@@ -1,6 +1,7 @@
 // The server on a network it cannot trust: sockets that never authenticate, floods from one
 // address, idle clients, TLS with good and bad certificates, and clients that speak the wrong
 // one of plain text and TLS.
+#include "FixtureCodes.h"
 #include "ServerFixture.h"
 #include "TestCertificates.h"
 
@@ -19,7 +20,7 @@ QByteArray request(const QString& token) {
     return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
                                      {"id", 1},
                                      {"method", "MZR02400.rdmCIAP.getVerificaImposto"},
-                                     {"params", QJsonArray{"01"}},
+                                     {"params", QJsonArray{fixture::Tax}},
                                      {"token", token}})
                .toJson(QJsonDocument::Compact) +
            '\n';
@@ -55,7 +56,8 @@ qint64 answeredWithin(const ServerProcess& server, const QString& token = Token)
     RpcTestClient c;
     c.setToken(token);
     if (!c.connectTo(QStringLiteral("127.0.0.1"), server.port()) ||
-        c.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray() != QJsonArray{"01"})
+        c.result(QStringLiteral("getVerificaImposto"), {fixture::Tax}).toArray() !=
+            QJsonArray{"01"})
         return -1;
     return t.elapsed();
 }
@@ -124,7 +126,7 @@ private Q_SLOTS:
             auto c = std::make_unique<RpcTestClient>();
             c->setToken(Token);
             QVERIFY(c->connectTo(QStringLiteral("127.0.0.1"), server.port()));
-            QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+            QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {fixture::Tax}).toArray(),
                      QJsonArray{"01"});
             working.push_back(std::move(c));
         }
@@ -146,7 +148,7 @@ private Q_SLOTS:
             if (c != &wrong)
                 c->setToken(Token);
             QVERIFY(c->connectTo(QStringLiteral("127.0.0.1"), server.port()));
-            c->call(QStringLiteral("getVerificaImposto"), {"01"});
+            c->call(QStringLiteral("getVerificaImposto"), {fixture::Tax});
         }
         QElapsedTimer t;
         t.start();
@@ -155,7 +157,7 @@ private Q_SLOTS:
         QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(idle.socket().state(), QAbstractSocket::ConnectedState);
         while (t.elapsed() < 3500) {
-            QCOMPARE(busy.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+            QCOMPARE(busy.result(QStringLiteral("getVerificaImposto"), {fixture::Tax}).toArray(),
                      QJsonArray{"01"});
             QTest::qWait(300);
         }
@@ -196,7 +198,7 @@ private Q_SLOTS:
         const bool encrypted = c.connectEncrypted(host, server.port(), caFile);
         QCOMPARE(encrypted, fault == QSslError::NoError);
         if (encrypted) {
-            QCOMPARE(c.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+            QCOMPARE(c.result(QStringLiteral("getVerificaImposto"), {fixture::Tax}).toArray(),
                      QJsonArray{"01"});
         } else {
             const QList<QSslError> errors = c.tlsErrors();
@@ -217,7 +219,8 @@ private Q_SLOTS:
                  qPrintable(tls.error()));
         RpcTestClient plain;
         QVERIFY(plain.connectTo(QStringLiteral("127.0.0.1"), tls.port()));
-        const QJsonObject r = plain.call(QStringLiteral("getVerificaImposto"), {"01"}, 5000);
+        const QJsonObject r =
+            plain.call(QStringLiteral("getVerificaImposto"), {fixture::Tax}, 5000);
         QCOMPARE(plain.errorCode(r), -32000);
         QVERIFY2(plain.errorMessage(r).contains(QLatin1String("TLS")),
                  qPrintable(plain.errorMessage(r)));
