@@ -1,6 +1,6 @@
 // The server on a network it cannot trust: sockets that never authenticate, floods from one
-// address, idle clients, TLS with good and bad certificates, and clients that speak the wrong
-// one of plain text and TLS.
+// address, idle clients, and clients that speak the wrong one of plain text and TLS. (What
+// clients make of its certificate: tst_netconnection_live.)
 #include "FixtureCodes.h"
 #include "ServerFixture.h"
 #include "TestCertificates.h"
@@ -164,49 +164,6 @@ private Q_SLOTS:
         QVERIFY(idle.socket().state() == QAbstractSocket::UnconnectedState ||
                 idle.socket().waitForDisconnected(2000));
         QCOMPARE(busy.socket().state(), QAbstractSocket::ConnectedState);
-        QVERIFY(server.stop());
-    }
-
-    // The certificate is verified against the CA the client trusts, and must name the host.
-    void tls_data() {
-        QTest::addColumn<QString>("certificate");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("caFile");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<int>("fault"); // QSslError::NoError: accepted
-        const TestCertificates& c = m_certificates;
-        QTest::newRow("trusted, by name") << c.serverCertificate() << c.serverKey() << c.caFile()
-                                          << "localhost" << int(QSslError::NoError);
-        QTest::newRow("trusted, by address") << c.serverCertificate() << c.serverKey() << c.caFile()
-                                             << "127.0.0.1" << int(QSslError::NoError);
-        QTest::newRow("another CA")
-            << c.serverCertificate() << c.serverKey() << c.otherCaFile() << "localhost"
-            << int(QSslError::UnableToGetLocalIssuerCertificate);
-        QTest::newRow("another name") << c.wrongNameCertificate() << c.wrongNameKey() << c.caFile()
-                                      << "localhost" << int(QSslError::HostNameMismatch);
-    }
-    void tls() {
-        QFETCH(QString, certificate);
-        QFETCH(QString, key);
-        QFETCH(QString, caFile);
-        QFETCH(QString, host);
-        QFETCH(int, fault);
-        ServerProcess server;
-        QVERIFY2(start(server, {"--tls-cert", certificate, "--tls-key", key}),
-                 qPrintable(server.error()));
-        RpcTestClient c;
-        const bool encrypted = c.connectEncrypted(host, server.port(), caFile);
-        QCOMPARE(encrypted, fault == QSslError::NoError);
-        if (encrypted) {
-            QCOMPARE(c.result(QStringLiteral("getVerificaImposto"), {fixture::Tax}).toArray(),
-                     QJsonArray{"01"});
-        } else {
-            const QList<QSslError> errors = c.tlsErrors();
-            QVERIFY(std::any_of(errors.begin(), errors.end(),
-                                [fault](const QSslError& e) { return e.error() == fault; }));
-            QTest::qWait(200);
-            QVERIFY2(server.log().contains("TLS handshake failed"), server.log().constData());
-        }
         QVERIFY(server.stop());
     }
 

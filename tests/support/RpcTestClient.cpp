@@ -26,8 +26,6 @@ bool RpcTestClient::connectEncrypted(const QString& host, quint16 port, const QS
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     config.setCaCertificates(QSslCertificate::fromPath(caFile));
     m_socket.setSslConfiguration(config);
-    QObject::connect(&m_socket, &QSslSocket::sslErrors,
-                     [this](const QList<QSslError>& errors) { m_tlsErrors = errors; });
     m_socket.connectToHostEncrypted(host, port);
     if (!m_socket.waitForEncrypted(timeoutMs)) {
         m_lastError = m_socket.errorString();

@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QSslError>
 #include <QSslSocket>
 #include <QString>
 
@@ -18,10 +17,9 @@ public:
 
     bool connectTo(const QString& host, quint16 port, int timeoutMs = 5000);
     // With TLS, trusting only the CA in caFile and checking the certificate's names against
-    // host; false with the reason in lastError (and the certificate's faults in tlsErrors).
+    // host; false with the reason in lastError.
     bool connectEncrypted(const QString& host, quint16 port, const QString& caFile,
                           int timeoutMs = 5000);
-    QList<QSslError> tlsErrors() const { return m_tlsErrors; }
     void setToken(const QString& token) { m_token = token; }
 
     // The whole reply object; an empty object when nothing came back in time.
@@ -47,7 +45,6 @@ private:
     quint16 m_port = 0;
     QString m_caFile;
     QSslSocket m_socket; // plain TCP until told to encrypt
-    QList<QSslError> m_tlsErrors;
     QByteArray m_buffer;
     QString m_token;
     QString m_lastError;
