@@ -70,6 +70,9 @@ public:
     void btpImpostoAfterPesq(QObject* sender);
     void btnPesqInscEstaBeforePesq(QObject* sender, bool& allow);
     void btnPesqInscEstaAfterPesq(QObject* sender);
+    // After a pick that changed the header (changed) while the list is loaded: the header
+    // committed again, or the list closed when a check fails.
+    void commitPickedHeader(bool changed);
 
     // ---- Competências: list and grid (TfrmCIAPCompetencias.cpp)
     void AtualizaCIAP();

@@ -194,6 +194,11 @@ void TfrmCIAP::VD_CDINSCESTA(bool required, const QString& origin) {
 }
 
 void TfrmCIAP::panEmpresaEnter(QObject*) {
+    // Editing the filter closes the list: a row typed and not saved would go with it.
+    if (!mayDiscardChanges(cdsCIAP)) {
+        dbgPadrao->setFocus(Qt::OtherFocusReason);
+        throw EAbort();
+    }
     dtsPadrao->SetDataSet(nullptr);
     cdsCIAP->Close();
     if (!pgcPadrao->SheetEnabled(tshPadrao))
@@ -237,9 +242,11 @@ void TfrmCIAP::btpEmpresaBeforePesq(QObject*, bool&) {
 }
 
 void TfrmCIAP::btpEmpresaAfterPesq(QObject*) {
+    const QString before = edtCdEmpresa->text();
     // Code first: its change handler clears the name.
     edtCdEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("CDEMPRESA"))->AsString());
     edtNmEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("NMEMPRESA"))->AsString());
+    commitPickedHeader(before != edtCdEmpresa->text());
 }
 
 void TfrmCIAP::btpImpostoBeforePesq(QObject*, bool&) {
@@ -248,8 +255,10 @@ void TfrmCIAP::btpImpostoBeforePesq(QObject*, bool&) {
 }
 
 void TfrmCIAP::btpImpostoAfterPesq(QObject*) {
+    const QString before = edtCdImposto->text();
     edtCdImposto->setText(qryImposto->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString());
     edtNmImposto->setText(qryImposto->FieldByName(QStringLiteral("NMIMPOSTO"))->AsString());
+    commitPickedHeader(before != edtCdImposto->text());
 }
 
 void TfrmCIAP::btnPesqInscEstaBeforePesq(QObject*, bool&) {
@@ -258,5 +267,20 @@ void TfrmCIAP::btnPesqInscEstaBeforePesq(QObject*, bool&) {
 }
 
 void TfrmCIAP::btnPesqInscEstaAfterPesq(QObject*) {
+    const QString before = dbeInscEsta->text();
     dbeInscEsta->setText(cdsInscEstaCDINSCESTA->AsString());
+    commitPickedHeader(before != dbeInscEsta->text());
+}
+
+void TfrmCIAP::commitPickedHeader(bool changed) {
+    // The lookup buttons take no focus, so a pick can change the header under a loaded list;
+    // the commands would then act on a list the header no longer describes. The header is
+    // committed again as entering and leaving the panel would, the registration checked
+    // against the company it now belongs to. While the panel is being edited, leaving it
+    // commits.
+    if (!changed || !dtsPadrao->DataSet())
+        return;
+    panEmpresaEnter(panEmpresa);
+    VD_CDINSCESTA(false, QStringLiteral("FILTRO"));
+    panEmpresaExit(panEmpresa);
 }

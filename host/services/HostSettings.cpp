@@ -8,6 +8,8 @@ namespace {
 const char* const KeyHost = "Server/Host";
 const char* const KeyPort = "Server/Port";
 const char* const KeyToken = "Server/Token";
+const char* const KeyStopOffer = "Server/StopOfferSeconds";
+constexpr double DefaultStopOfferSeconds = 5;
 
 struct Overrides {
     std::optional<QString> host;
@@ -72,4 +74,14 @@ void HostSettings::storeToken(const QString& token) {
 
 bool HostSettings::hasStoredServer() {
     return userSettings().value(KeyPort).toInt() > 0;
+}
+
+int HostSettings::stopOfferMs() {
+    bool ok = false;
+    const int fromEnvironment = qEnvironmentVariableIntValue("CIAP_STOP_OFFER_MS", &ok);
+    if (ok && fromEnvironment >= 0)
+        return fromEnvironment;
+    const double seconds =
+        userSettings().value(KeyStopOffer, DefaultStopOfferSeconds).toDouble(&ok);
+    return ok && seconds >= 0 ? int(seconds * 1000) : int(DefaultStopOfferSeconds * 1000);
 }

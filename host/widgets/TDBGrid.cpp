@@ -175,7 +175,15 @@ void TDBGrid::applyColumns() {
         const Column& c = m_columns.at(i);
         // A width given for another face is a minimum: the title is never cut.
         const int title = titleWidth(i);
-        setColumnWidth(i, qMax(c.width > 0 ? c.width : defaultWidth(i), title));
+        int width = qMax(c.width > 0 ? c.width : defaultWidth(i), title);
+        // The "..." button covers the cell's right end: the widest code the field holds
+        // still shows beside it.
+        const TField* field = ColumnField(i);
+        if (c.ellipsis && field && field->DataType() == ciap::FieldType::String &&
+            field->Size() > 0)
+            width = qMax(width, fontMetrics().horizontalAdvance(QString(field->Size(), u'0')) + 8 +
+                                    TDBGridDelegate::EllipsisWidth);
+        setColumnWidth(i, width);
         setColumnHidden(i, !c.visible);
     }
     m_applying = false;
