@@ -237,42 +237,47 @@ void TfrmCIAP::panEmpresaExit(QObject*) {
 }
 
 void TfrmCIAP::btpEmpresaBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     qryEmpresa->Close();
     qryEmpresa->Open();
 }
 
 void TfrmCIAP::btpEmpresaAfterPesq(QObject*) {
-    const QString before = edtCdEmpresa->text();
     // Code first: its change handler clears the name.
     edtCdEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("CDEMPRESA"))->AsString());
     edtNmEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("NMEMPRESA"))->AsString());
-    commitPickedHeader(before != edtCdEmpresa->text());
+    commitPickedHeader();
 }
 
 void TfrmCIAP::btpImpostoBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     qryImposto->Close();
     qryImposto->Open();
 }
 
 void TfrmCIAP::btpImpostoAfterPesq(QObject*) {
-    const QString before = edtCdImposto->text();
     edtCdImposto->setText(qryImposto->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString());
     edtNmImposto->setText(qryImposto->FieldByName(QStringLiteral("NMIMPOSTO"))->AsString());
-    commitPickedHeader(before != edtCdImposto->text());
+    commitPickedHeader();
 }
 
 void TfrmCIAP::btnPesqInscEstaBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     cdsInscEsta->SetData(callServer(QStringLiteral("getInscEsta"),
                                     {edtCdEmpresa->text(), QStringLiteral("T"), QString()}));
 }
 
 void TfrmCIAP::btnPesqInscEstaAfterPesq(QObject*) {
-    const QString before = dbeInscEsta->text();
     dbeInscEsta->setText(cdsInscEstaCDINSCESTA->AsString());
-    commitPickedHeader(before != dbeInscEsta->text());
+    commitPickedHeader();
 }
 
-void TfrmCIAP::commitPickedHeader(bool changed) {
+QStringList TfrmCIAP::headerTexts() const {
+    return {edtCdEmpresa->text(), edtCdImposto->text(), dbeInscEsta->text()};
+}
+
+void TfrmCIAP::commitPickedHeader() {
+    const bool changed = headerTexts() != m_headerBeforePick;
     // The lookup buttons take no focus, so a pick can change the header under a loaded list;
     // the commands would then act on a list the header no longer describes. The header is
     // committed again as entering and leaving the panel would, the registration checked

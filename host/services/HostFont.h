@@ -10,10 +10,10 @@
 // installs, at a fixed pixel size, whatever fontconfig would have chosen.
 namespace HostFont {
 
-QString family();      // "Liberation Sans"
-int pixelSize();       // 11: the compact 8-point face at 96 dpi
-QStringList files();   // the regular and bold files, in the package's folder
-QString directory();   // the package's folder; CIAP_FONT_DIR overrides it
+QString family();    // "Liberation Sans"
+int pixelSize();     // 11: the compact 8-point face at 96 dpi
+QStringList files(); // the regular and bold files, in the package's folder
+QString directory(); // the package's folder; CIAP_FONT_DIR overrides it
 
 // Loads the files into the application's font database, once per process. False when one
 // could not be loaded, with the reason in lastError(); the face then falls back to the

@@ -82,9 +82,7 @@ void tst_HeaderFocus::pickUnderALoadedList_data() {
     QTest::addColumn<QStringList>("known"); // registrations of company 02
     QTest::addColumn<QString>("error");
     QTest::newRow("all registrations") << QString() << QStringList() << QString();
-    QTest::newRow("registration of the new company")
-        << "220"
-        << QStringList{"220"} << QString();
+    QTest::newRow("registration of the new company") << "220" << QStringList{"220"} << QString();
     QTest::newRow("registration of the old company only")
         << "110" << QStringList() << "Inscrição Estadual não cadastrada";
 }

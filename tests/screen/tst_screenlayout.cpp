@@ -271,8 +271,11 @@ void tst_ScreenLayout::coloursByRole() {
     const QColor face = QApplication::palette().color(QPalette::Button);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_fx.form->edtCdEmpresa, m_fx.form->edtCdImposto, m_fx.form->depInicial,
-             m_fx.form->depFinal, m_fx.form->dbeInscEsta, m_fx.form->dbgBensComp})
-        QCOMPARE(w->palette().color(QPalette::Base), info);
+             m_fx.form->depFinal, m_fx.form->dbeInscEsta, m_fx.form->dbgBensComp}) {
+        QCOMPARE(w->palette().color(QPalette::Active, QPalette::Base), info);
+        // Switched off, a control looks it.
+        QCOMPARE(w->palette().color(QPalette::Disabled, QPalette::Base), face);
+    }
     for (QLineEdit* name : {m_fx.form->edtNmEmpresa, m_fx.form->edtNmImposto}) {
         QVERIFY(!name->isEnabled());
         QCOMPARE(name->focusPolicy(), Qt::NoFocus);

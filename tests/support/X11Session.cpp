@@ -21,10 +21,10 @@ bool X11Session::start() {
         }
     }
     // -displayfd: the server picks a free display itself and writes its number to us.
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                            QStringLiteral("-screen"), QStringLiteral("0"),
-                                            QStringLiteral("1280x900x24"),
-                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1280x900x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
     QByteArray number;
     const bool up = waitUntil(
         [&] {

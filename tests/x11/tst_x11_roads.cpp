@@ -72,8 +72,7 @@ bool tst_X11Roads::startApp(const QStringList& arguments, const QString& stopOff
         [this] {
             const QStringList mains = m_x->windows(MainTitle);
             m_main = mains.value(0);
-            return !m_main.isEmpty() &&
-                   m_x->xdotool({QStringLiteral("getactivewindow")}) == m_main;
+            return !m_main.isEmpty() && m_x->xdotool({QStringLiteral("getactivewindow")}) == m_main;
         },
         20000);
     // The screen opens right after the window, its focus in the company code.
