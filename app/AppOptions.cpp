@@ -36,7 +36,8 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     if (!parser.parse(arguments))
         throw EHostError(parser.errorText());
     AppOptions options;
-    if (parser.isSet(QStringLiteral("help"))) {
+    // --help-all comes with addHelpOption; Qt's own options are no business of this help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         options.helpText = parser.helpText();
         return options;
     }

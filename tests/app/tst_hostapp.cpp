@@ -295,6 +295,8 @@ void tst_HostApp::textAnswersWithoutADisplay_data() {
     QTest::addColumn<QString>("expected");
     QTest::newRow("help") << "--help"
                           << "--server <host:port>";
+    QTest::newRow("help with Qt's options") << "--help-all"
+                                            << "--server <host:port>";
     QTest::newRow("version") << "--version"
                              << "ciap 0.";
 }
