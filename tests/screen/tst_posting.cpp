@@ -37,7 +37,7 @@ private Q_SLOTS:
     void uniqueness();
     void rangeNote_data();
     void rangeNote();
-    void failedSendKeepsChangeForNextPost();
+    void refusedInsertIsTypedAgain();
     void refusedEditIsNotSentWithTheNext();
     void unchangedPostSendsNothing();
     void cancelReloads_data();
@@ -628,9 +628,9 @@ void tst_Posting::rangeNote() {
     }
 }
 
-// A refused send leaves the row posted locally and the change in the log, with no reload; the
-// next post of the row sends that change again, now with the new values.
-void tst_Posting::failedSendKeepsChangeForNextPost() {
+// A refused insertion is not stored: the row is being inserted again with what the user typed,
+// nothing stays in the log and nothing is reloaded; saved again, it goes out once, corrected.
+void tst_Posting::refusedInsertIsTypedAgain() {
     m_fx.server.enqueueError(QStringLiteral("setCiap"), -32001,
                              QStringLiteral("Registro alterado"));
     insertRow(QStringLiteral("05/2024"), Registration, 1000.0, 250.0);
