@@ -96,7 +96,9 @@ void X11Session::keys(const QString& keySequence) const {
 }
 
 void X11Session::type(const QString& text) const {
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), text});
+    // "--": a text such as "-5" is no option of xdotool's.
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"),
+             QStringLiteral("--"), text});
 }
 
 QStringList X11Session::windows(const QString& titlePattern) const {

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMap>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void focusStaysWhereTheCheckPutIt();
     void newMonthWithGroupedNumbers();
+    void refusedSaveStaysUnsaved();
     void stopWaitingForASilentServer();
 
 private:
@@ -33,6 +35,9 @@ private:
     QStringList dialogs() const;
     bool dialogComes(int timeoutMs) const;
     void shot(const QString& name) const;
+    // Outgoing values (total, taxed) of company 01's competências, by "month registration".
+    using Figures = QPair<double, double>;
+    QMap<QString, Figures> stored() const;
 
     X11Session* m_x;
     QTemporaryDir m_dir;
@@ -153,19 +158,67 @@ void tst_X11Roads::newMonthWithGroupedNumbers() {
     m_x->keys(QStringLiteral("alt+o g"));
     QVERIFY2(!dialogComes(3000), "the save was refused");
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x11"));
-    db.setDatabaseName(m_database);
-    QVERIFY(db.open());
-    QSqlQuery q(db);
-    QVERIFY(q.exec(QStringLiteral("SELECT VRSAIDACIAP, VRSAIDATRIBCIAP, DTCOMPETECIAP FROM "
-                                  "CIAPCOMPET WHERE CDEMPRESA = '01' AND CDIMPOSTO = '01' "
-                                  "AND CDINSCESTA = '%1' ORDER BY DTCOMPETECIAP DESC")
-                       .arg(Registration)));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(2).toString().left(10), month.toString(Qt::ISODate));
-    QCOMPARE(q.value(0).toDouble(), 2000000.0);
-    QCOMPARE(q.value(1).toDouble(), 1500.0);
-    db.close();
+    const Figures saved = stored().value(month.toString(Qt::ISODate) + u' ' + Registration);
+    QCOMPARE(saved, Figures(2000000.0, 1500.0));
+}
+
+// A save the server refuses (negative values): after the message the row is still being
+// edited, with what was typed, and a later save of another row sends only that row.
+void tst_X11Roads::refusedSaveStaysUnsaved() {
+    if (m_app.state() != QProcess::Running)
+        QSKIP("needs the application of the road before");
+    const QMap<QString, Figures> before = stored();
+    QVERIFY(!before.isEmpty());
+    // The first row's outgoing values, both negative (the total still above the taxed).
+    m_x->keys(QStringLiteral("ctrl+Home Right Right"));
+    m_x->type(QStringLiteral("-1"));
+    m_x->keys(QStringLiteral("Tab"));
+    m_x->type(QStringLiteral("-5"));
+    m_x->keys(QStringLiteral("Tab alt+o g"));
+    QVERIFY2(dialogComes(5000), "the refusal was not shown");
+    m_x->keys(QStringLiteral("Return"));
+    QVERIFY(X11Session::waitUntil([this] { return dialogs().isEmpty(); }, 5000));
+    shot(QStringLiteral("x11-refused-save.png"));
+    // Still unsaved: Gravar is there to try again, and the server refuses again.
+    m_x->keys(QStringLiteral("alt+o g"));
+    QVERIFY2(dialogComes(5000), "the refused row was no longer being edited");
+    m_x->keys(QStringLiteral("Return"));
+    QVERIFY(X11Session::waitUntil([this] { return dialogs().isEmpty(); }, 5000));
+    QCOMPARE(stored(), before);
+
+    // Given up, then another row saved: that row alone reaches the server.
+    m_x->keys(QStringLiteral("alt+o d ctrl+End Home Right Right"));
+    m_x->type(QStringLiteral("400.000"));
+    m_x->keys(QStringLiteral("Tab alt+o g"));
+    QVERIFY2(!dialogComes(3000), "the save was refused");
+    const QMap<QString, Figures> after = stored();
+    QCOMPARE(after.size(), before.size());
+    QStringList changed;
+    for (auto it = after.cbegin(); it != after.cend(); ++it)
+        if (before.value(it.key()) != it.value())
+            changed << it.key();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(after.value(changed.first()).first, 400000.0);
+}
+
+QMap<QString, tst_X11Roads::Figures> tst_X11Roads::stored() const {
+    QMap<QString, Figures> rows;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("x11"));
+        db.setDatabaseName(m_database);
+        if (db.open()) {
+            QSqlQuery q(QStringLiteral("SELECT DTCOMPETECIAP, CDINSCESTA, VRSAIDACIAP, "
+                                       "VRSAIDATRIBCIAP FROM CIAPCOMPET WHERE CDEMPRESA = '01' "
+                                       "AND CDIMPOSTO = '01'"),
+                        db);
+            while (q.next())
+                rows.insert(q.value(0).toString().left(10) + u' ' + q.value(1).toString(),
+                            {q.value(2).toDouble(), q.value(3).toDouble()});
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("x11"));
+    return rows;
 }
 
 // A server that takes the connection and never answers: the busy indicator offers to stop
