@@ -9,6 +9,9 @@
 #include <QVBoxLayout>
 
 namespace {
+const char* const WaitText = "Aguarde...";
+const char* const SlowText = "O servidor de aplicação está demorando a responder.";
+
 QPointer<BusyIndicator>& currentIndicator() {
     static QPointer<BusyIndicator> indicator;
     return indicator;
@@ -22,7 +25,7 @@ BusyIndicator::BusyIndicator(QWidget* window)
     setFrameShape(QFrame::Box);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
-    m_text = new QLabel(QStringLiteral("Aguarde..."), this);
+    m_text = new QLabel(QString::fromUtf8(WaitText), this);
     m_text->setAlignment(Qt::AlignCenter);
     QFont f = m_text->font();
     f.setBold(true);
@@ -55,9 +58,12 @@ BusyIndicator* BusyIndicator::current() {
 
 void BusyIndicator::offerStop(std::function<void()> stop) {
     m_onStop = std::move(stop);
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
-    m_text->setText(QStringLiteral("O servidor de aplicação está demorando a responder."));
-    m_stop->show();
+    // Withdrawn when the wait that offered it is over, though the indicator may stay up for
+    // the rest of the operation: no button that stops nothing.
+    const bool offered = bool(m_onStop);
+    setAttribute(Qt::WA_TransparentForMouseEvents, !offered);
+    m_text->setText(QString::fromUtf8(offered ? SlowText : WaitText));
+    m_stop->setVisible(offered);
     place();
     repaint();
 }
@@ -137,8 +143,7 @@ bool StopWaitingOffer::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd: {
         // While the call waits, the screen must not start anything else: only the offer
-        // takes input.
-        // Windows pass their input on to their widgets, where it is sorted out.
+        // takes input. What reaches a QWindow is passed on to its widgets and sorted out there.
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget)
             return false;

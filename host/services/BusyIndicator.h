@@ -18,6 +18,7 @@ public:
     // The indicator on screen now, if any.
     static BusyIndicator* current();
 
+    // Offers to stop waiting, stop running when taken; an empty stop withdraws the offer.
     void offerStop(std::function<void()> stop);
     bool stopOffered() const;
     QPushButton* stopButton() const { return m_stop; }
@@ -42,9 +43,6 @@ public:
     // onOffer runs when the offer appears, so the waiter can start taking input.
     StopWaitingOffer(int afterMs, std::function<void()> onOffer, std::function<void()> stop);
     ~StopWaitingOffer() override;
-
-    bool offered() const { return m_offered; }
-    bool stopped() const { return m_stopped; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
