@@ -1,5 +1,6 @@
 #include "DemoData.h"
 
+#include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "Keys.h"
 #include "Month.h"
@@ -7,6 +8,7 @@
 #include "RegisterStore.h"
 #include "Session.h"
 #include "SqlStatement.h"
+#include "TaxTablesStore.h"
 #include "TransactionGuard.h"
 
 namespace ciap::server {
@@ -78,25 +80,98 @@ void insertAsset(Session& s, int number, const DemoAsset& a, const Month& curren
         .exec();
 }
 
+// The 44 positions of an NF-e access key with its check digit (módulo 11, weights 2 to 9 from
+// the right), so that the demo's invoices look like what an import will bring.
+QString accessKey(const QDate& issued, const char* cnpj, int number, quint32 code) {
+    const QString body = QStringLiteral("35%1%2%3550010%4%5%6")
+                             .arg(issued.year() % 100, 2, 10, QLatin1Char('0'))
+                             .arg(issued.month(), 2, 10, QLatin1Char('0'))
+                             .arg(QString::fromLatin1(cnpj))
+                             .arg(number, 8, 10, QLatin1Char('0'))
+                             .arg(QLatin1Char('1'))
+                             .arg(code % 100000000u, 8, 10, QLatin1Char('0'));
+    int sum = 0;
+    for (int i = body.size() - 1, weight = 2; i >= 0; --i, weight = weight == 9 ? 2 : weight + 1)
+        sum += body.at(i).digitValue() * weight;
+    const int rest = sum % 11;
+    return body + QString::number(rest < 2 ? 0 : 11 - rest);
+}
+
+struct DemoItem {
+    const char* cfop;
+    const char* cst;
+    int percent;     // share of the invoice's value
+    int icmsPercent; // ICMS stated on the item, 0 when none
+};
+
+// What a manufacturer's month holds: sales in the state and out of it, goods under tax
+// substitution, exempt goods, exports (registration A only), remittances for repair, which do
+// not count in the total, and now and then a cancelled invoice.
+QList<DemoItem> itemsOf(int pattern, bool exporter) {
+    switch (pattern) {
+    case 4:
+        return {{"5101", "00", 50, 18}, {"5102", "40", 50, 0}};
+    case 5:
+        return {{"5102", "40", 60, 0}, {"5405", "60", 40, 0}};
+    case 6:
+        return {{"6101", "20", 100, 12}};
+    case 7:
+        return exporter ? QList<DemoItem>{{"7101", "41", 100, 0}}
+                        : QList<DemoItem>{{"6102", "00", 100, 12}};
+    case 8:
+        return {{"5101", "00", 70, 18}, {"5915", "41", 30, 0}};
+    default:
+        return {{"5101", "00", 100, 18}};
+    }
+}
+
 void insertInvoices(Session& s, const char* registration, const Month& current, quint32 seed) {
+    const bool exporter = qstrcmp(registration, DemoData::RegistrationA) == 0;
     int number = 1;
     for (int ago = 23; ago >= 0; --ago) {
         const Month m = current.addMonths(-ago);
-        for (int k = 0; k < 6; ++k) {
-            const double total = 20000.0 + double(nextRandom(seed) % 6000000) / 100.0;
-            const double share = 0.55 + double(nextRandom(seed) % 40) / 100.0;
-            SqlStatement st(
+        for (int k = 0; k < 6; ++k, ++number) {
+            const qint64 total = 2000000 + qint64(nextRandom(seed) % 6000000);
+            // Every month opens with exempt goods: no demo month is wholly taxed.
+            const int pattern = k == 0 ? 5 : int(nextRandom(seed) % 10);
+            const QDate issued = m.firstDay().addDays(k * 4 + 2);
+            const QString invoice = QStringLiteral("%1").arg(number, 9, 10, QLatin1Char('0'));
+            SqlStatement header(
                 s,
-                QStringLiteral("INSERT INTO NFSAIDA (CDEMPRESA, CDINSCESTA, NRNFSAIDA,"
-                               " DTEMISSAONF, VRTOTALNF, VRTRIBNF) VALUES (?, ?, ?, ?, ?, ?)"),
+                QStringLiteral("INSERT INTO NFSAIDA (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE,"
+                               " NRNFSAIDA, CHNFE, DTEMISSAONF, IDCANCELADA)"
+                               " VALUES (?, ?, '55', '1', ?, ?, ?, ?)"),
                 "demo invoice");
-            st.bind(QString::fromLatin1(DemoData::Company))
+            header.bind(QString::fromLatin1(DemoData::Company))
                 .bind(QString::fromLatin1(registration))
-                .bind(QStringLiteral("%1").arg(number++, 9, 10, QLatin1Char('0')))
-                .bind(m.firstDay().addDays(k * 4 + 2))
-                .bind(total)
-                .bind(double(qRound64(total * share * 100.0)) / 100.0)
+                .bind(invoice)
+                .bind(accessKey(issued, "11222333000181", number, nextRandom(seed)))
+                .bind(issued)
+                .bind(pattern == 9 ? QStringLiteral("S") : QStringLiteral("N"))
                 .exec();
+            int item = 1;
+            qint64 left = total;
+            const QList<DemoItem> items = itemsOf(pattern, exporter);
+            for (const DemoItem& d : items) {
+                const qint64 cents = item == items.size() ? left : total * d.percent / 100;
+                left -= cents;
+                SqlStatement line(
+                    s,
+                    QStringLiteral("INSERT INTO NFSAIDAITEM (CDEMPRESA, CDINSCESTA, CDMODELO,"
+                                   " NRSERIE, NRNFSAIDA, NRITEM, CDCFOP, CDORIGEM, CDSITTRIB,"
+                                   " VRCONTABILCENT, VRICMSCENT)"
+                                   " VALUES (?, ?, '55', '1', ?, ?, ?, '0', ?, ?, ?)"),
+                    "demo invoice item");
+                line.bind(QString::fromLatin1(DemoData::Company))
+                    .bind(QString::fromLatin1(registration))
+                    .bind(invoice)
+                    .bind(item++)
+                    .bind(QString::fromLatin1(d.cfop))
+                    .bind(QString::fromLatin1(d.cst))
+                    .bind(cents)
+                    .bind(cents * d.icmsPercent / 100)
+                    .exec();
+            }
         }
     }
 }
@@ -113,11 +188,13 @@ void createCompetencia(Session& s, const char* tax, const char* registration, co
     row.month = month;
     row.sequence = store.nextSequence(row.company, row.tax);
     store.insert(row);
-    MonthLoader loader(registers, store);
+    TaxTablesStore tables(s);
+    MonthLoader loader(registers, tables, store);
     loader.loadAssets(row, info);
     loader.loadOutgoing(row, info);
     if (appropriate)
-        store.setSituation(row, QStringLiteral("A"));
+        CompetenciaFigures::appropriate(store, row, info.kind,
+                                        tables.exitMonthInstalment(row.company, row.registration));
 }
 
 void exec(Session& s, const QString& sql, const QVariantList& values) {
@@ -151,7 +228,7 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
     exec(session, taxSql,
          {QStringLiteral("03"), QStringLiteral("ICMS - ST INTEGRAL"), QStringLiteral("60")});
     const QString regSql =
-        QStringLiteral("INSERT INTO INSCESTA (CDEMPRESA, CDINSCESTA) VALUES (?, ?)");
+        QStringLiteral("INSERT INTO INSCESTA (CDEMPRESA, CDINSCESTA, SGUF) VALUES (?, ?, 'SP')");
     exec(session, regSql, {company, QString::fromLatin1(RegistrationA)});
     exec(session, regSql, {company, QString::fromLatin1(RegistrationB)});
     exec(session, regSql, {QStringLiteral("02"), QStringLiteral("207165890119")});

@@ -6,10 +6,11 @@ namespace ciap::server {
 
 class Session;
 
-// A demo company for trying the product: two state registrations, some dozens of assets (one
-// in its first month, one in its 48th, one sold halfway, one with freight and rate-differential
-// ICMS, some of appropriation type "09"), two years of outgoing invoices and a few competências,
-// one appropriated. Dates are relative to today so that the demo always looks current.
+// A demo company for trying the product: two state registrations in SP, some dozens of assets
+// (one in its first month, one in its 48th, one sold halfway, one with freight and
+// rate-differential ICMS, some of appropriation type "09"), two years of outgoing invoices item
+// by item (registration A also exports) and a few competências, one appropriated. Dates are
+// relative to today so that the demo always looks current.
 class DemoData final {
 public:
     static constexpr const char* Company = "01";

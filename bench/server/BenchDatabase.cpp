@@ -8,6 +8,7 @@
 #include "Session.h"
 #include "SqlStatement.h"
 #include "SqliteConfig.h"
+#include "TaxTablesStore.h"
 #include "TransactionGuard.h"
 
 #include <QDate>
@@ -80,7 +81,8 @@ void BenchDatabase::create() {
     RegisterStore registers(s);
     CompetenciaStore store(s);
     const TaxInfo icms = registers.tax(QStringLiteral("01")).value();
-    MonthLoader loader(registers, store);
+    TaxTablesStore tables(s);
+    MonthLoader loader(registers, tables, store);
     for (int g = 0; g < 3; ++g) {
         CompetenciaRow row;
         row.company = QStringLiteral("01");

@@ -1,7 +1,8 @@
 // The server's figures, measured in one run against a real ciap-server on a SQLite file:
 // (a) a bare SQLite C API select of a month's N assets; (b) getBensComp for the same month
 // over loopback into a TClientDataSet; (c) the eight calls of a competência post; (d) 8
-// clients making 2,000 getCIAP calls each.
+// clients making 2,000 getCIAP calls each; (e) the appropriation of a month of N assets, checked
+// against the register and written at the tax file's precision.
 #include "BenchDatabase.h"
 #include "BensCompQuery.h"
 #include "DataPacket.h"
@@ -228,6 +229,28 @@ void BM_ConcurrentGetCiap(benchmark::State& state) {
     state.counters["calls_per_s"] = double(Clients * Calls) / seconds;
 }
 
+// (e) Apropriar on the month of N assets; each run is cancelled again, untimed, for the next.
+void BM_Apropriar(benchmark::State& state) {
+    const int n = int(state.range(0));
+    RpcTestClient client;
+    if (!client.connectTo(g_server->host(), g_server->port()))
+        qFatal("cannot connect");
+    const QString month = g_db->monthFor(n);
+    const QString seq = g_db->sequenceFor(n);
+    const QString first =
+        QDate::fromString(QStringLiteral("01/") + month, QStringLiteral("dd/MM/yyyy"))
+            .toString(Qt::ISODate);
+    for (auto _ : state) {
+        const QJsonObject r =
+            client.call(QStringLiteral("Apropriar"), {"01", "01", month, 0.75, seq});
+        if (!r.contains(QStringLiteral("result")))
+            state.SkipWithError(qPrintable(client.errorMessage(r)));
+        state.PauseTiming();
+        client.call(QStringLiteral("cancelaApropriacao"), {"01", seq, first, "01"});
+        state.ResumeTiming();
+    }
+}
+
 // Keeps the real time of every run so that (b)/(a) can be printed at the end.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
@@ -255,6 +278,12 @@ BENCHMARK(BM_GetBensCompIntoDataSet)
     ->UseRealTime();
 BENCHMARK(BM_CompetenciaPost)->Iterations(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ConcurrentGetCiap)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Apropriar)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

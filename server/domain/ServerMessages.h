@@ -1,6 +1,10 @@
 #pragma once
 
+#include "LoadedAsset.h"
+
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 
 namespace ciap::server {
 
@@ -41,6 +45,57 @@ public:
     static QString nothingToAppropriate() {
         return QStringLiteral(
             "A competência não tem bens carregados; carregue os bens antes de apropriar.");
+    }
+    static QString unknownCfop(const QString& cfop, const QString& invoice) {
+        return QStringLiteral("CFOP %1 desconhecido (nota fiscal %2): não consta da tabela de "
+                              "CFOPs de saída. Corrija a nota ou inclua o CFOP na tabela antes "
+                              "de calcular o coeficiente.")
+            .arg(cfop, invoice);
+    }
+    static QString unknownIcmsSituation(const QString& code, const QString& cfop,
+                                        const QString& invoice) {
+        return QStringLiteral("Situação tributária do ICMS \"%1\" desconhecida (CFOP %2, nota "
+                              "fiscal %3): informe o CST ou o CSOSN do item.")
+            .arg(code, cfop, invoice);
+    }
+    // One line of staleAssets(): the asset by code and name, and what changed.
+    static QString staleAsset(const LoadedAsset& asset, Staleness why, qint64 nowCents) {
+        const QLocale br(QLocale::Portuguese, QLocale::Brazil);
+        const QString exit = asset.current.exitDate.toString(QStringLiteral("dd/MM/yyyy"));
+        QString reason;
+        switch (why) {
+        case Staleness::OtherRegistration:
+            reason = QStringLiteral("pertence agora a outra inscrição estadual");
+            break;
+        case Staleness::LeftBefore:
+            reason = QStringLiteral("saiu em %1, antes da competência").arg(exit);
+            break;
+        case Staleness::LeftThisMonth:
+            reason = QStringLiteral("saiu em %1 e o estado não admite a parcela do mês da saída")
+                         .arg(exit);
+            break;
+        case Staleness::NoInstalment:
+            reason = QStringLiteral("não tem mais parcela na competência");
+            break;
+        case Staleness::InstalmentChanged:
+        case Staleness::Current:
+            reason = QStringLiteral("parcela mudou de %1 para %2")
+                         .arg(br.toString(double(asset.loadedCents) / 100.0, 'f', 2),
+                              br.toString(double(nowCents) / 100.0, 'f', 2));
+            break;
+        }
+        return QStringLiteral("%1 - %2: %3").arg(asset.current.number, asset.current.name, reason);
+    }
+    // At most ten lines are listed; the rest are counted.
+    static QString staleAssets(const QStringList& lines) {
+        constexpr int Listed = 10;
+        QString text = QStringLiteral("Bens alterados no cadastro depois de carregados na "
+                                      "competência:\n") +
+                       lines.mid(0, Listed).join(QLatin1Char('\n'));
+        if (lines.size() > Listed)
+            text += QStringLiteral("\n... e mais %1 bens.").arg(lines.size() - Listed);
+        return text + QStringLiteral("\nRecarregue os bens com \"Carregar Bens Parcelados\" na "
+                                     "aba Bens da Competência antes de apropriar.");
     }
     static QString taxedAboveTotal() {
         return QStringLiteral(

@@ -7,6 +7,7 @@
 #include "RegisterStore.h"
 #include "ServerMessages.h"
 #include "ServiceError.h"
+#include "TaxTablesStore.h"
 #include "TransactionGuard.h"
 
 namespace ciap::server {
@@ -30,8 +31,11 @@ QByteArray ApropriarHandler::handle(const QJsonArray& params, Session& session) 
         throw ServiceError::rule(ServerMessages::alreadyAppropriated());
     if (row.assetCount == 0)
         throw ServiceError::rule(ServerMessages::nothingToAppropriate());
-    CompetenciaFigures::recompute(store, row, info.kind);
-    store.setSituation(row, QStringLiteral("A"));
+    // Checked against the register inside the transaction: a sale recorded after the load
+    // is seen here, not after the month is closed.
+    TaxTablesStore tables(session);
+    CompetenciaFigures::appropriate(store, row, info.kind,
+                                    tables.exitMonthInstalment(company, row.registration));
     tx.commit();
     return nullResult();
 }

@@ -7,6 +7,7 @@
 #include "Packets.h"
 #include "Params.h"
 #include "RegisterStore.h"
+#include "TaxTablesStore.h"
 #include "TransactionGuard.h"
 
 namespace ciap::server {
@@ -46,7 +47,8 @@ QByteArray CarregaImpostoNFBemParcelaHandler::handle(const QJsonArray& params,
         HandlerSupport::requireCompetencia(store, company, tax, sequence, month, registration);
     HandlerSupport::requirePending(row);
 
-    MonthLoader loader(registers, store);
+    TaxTablesStore tables(session);
+    MonthLoader loader(registers, tables, store);
     const bool loaded = mode == QLatin1String("IMP") ? loader.loadOutgoing(row, info)
                                                      : loader.loadAssets(row, info);
     if (!loaded)

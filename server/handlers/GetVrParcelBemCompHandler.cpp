@@ -5,6 +5,7 @@
 #include "Packets.h"
 #include "Params.h"
 #include "RegisterStore.h"
+#include "TaxTablesStore.h"
 
 namespace ciap::server {
 
@@ -19,13 +20,15 @@ QByteArray GetVrParcelBemCompHandler::handle(const QJsonArray& params, Session& 
     const auto registration = registers.resolveRegistration(company, typed);
     if (!registration)
         return w.finish();
+    const ExitMonthInstalment exit =
+        TaxTablesStore(session).exitMonthInstalment(company, *registration);
     qint64 cents = 0;
     bool any = false;
     for (const AssetRecord& asset : registers.assetsInPlay(company, *registration, month)) {
-        if (!CiapRules::takesPart(asset, month))
+        if (!CiapRules::takesPart(asset, month, exit))
             continue;
         any = true;
-        cents += CiapRules::instalmentCents(asset, month);
+        cents += CiapRules::instalmentCents(asset, month, exit);
     }
     if (any) {
         w.beginRow();

@@ -8,6 +8,7 @@
 #include "RegisterStore.h"
 #include "ServerMessages.h"
 #include "ServiceError.h"
+#include "TaxTablesStore.h"
 #include "TransactionGuard.h"
 
 namespace ciap::server {
@@ -35,9 +36,11 @@ QByteArray GravaInfBensCiapHandler::handle(const QJsonArray& params, Session& se
         const auto record = registers.asset(company, asset);
         if (!record || record->registration != row.registration)
             throw ServiceError::rule(ServerMessages::assetNotRegistered());
-        if (!CiapRules::takesPart(*record, month))
+        const ExitMonthInstalment exit =
+            TaxTablesStore(session).exitMonthInstalment(company, row.registration);
+        if (!CiapRules::takesPart(*record, month, exit))
             throw ServiceError::rule(ServerMessages::assetWithoutInstalment());
-        store.upsertAsset(row, asset, CiapRules::instalmentCents(*record, month),
+        store.upsertAsset(row, asset, CiapRules::instalmentCents(*record, month, exit),
                           CompetenciaFigures::appropriationFactor(row, info.kind));
     } else {
         store.removeAsset(row, asset);

@@ -6,6 +6,7 @@
 #include "Packets.h"
 #include "Params.h"
 #include "RegisterStore.h"
+#include "TaxTablesStore.h"
 
 namespace ciap::server {
 
@@ -23,7 +24,10 @@ QByteArray VdBemParcelHandler::handle(const QJsonArray& params, Session& session
     if (!registration)
         return w.finish();
     const auto record = registers.asset(company, asset);
-    if (!record || record->registration != *registration || !CiapRules::takesPart(*record, month))
+    const ExitMonthInstalment exit =
+        TaxTablesStore(session).exitMonthInstalment(company, *registration);
+    if (!record || record->registration != *registration ||
+        !CiapRules::takesPart(*record, month, exit))
         return w.finish();
     CompetenciaStore store(session);
     const auto competencia = store.findByKey(company, tax, *registration, month);
@@ -32,7 +36,7 @@ QByteArray VdBemParcelHandler::handle(const QJsonArray& params, Session& session
     w.text(record->number);
     w.text(record->name);
     w.text(record->patrimony);
-    w.number(CiapRules::instalment(*record, month));
+    w.number(CiapRules::instalment(*record, month, exit));
     w.number(loaded ? Packets::AssetAlreadyLoaded : Packets::AssetFound);
     w.endRow();
     return w.finish();

@@ -16,20 +16,23 @@ int CiapRules::instalmentNumber(const QDate& entry, const Month& month) {
     return month.index() - Month::of(entry).index() + 1;
 }
 
-bool CiapRules::takesPart(const AssetRecord& asset, const Month& month) {
+bool CiapRules::takesPart(const AssetRecord& asset, const Month& month, ExitMonthInstalment exit) {
     if (!asset.entry.isValid() || asset.instalments < 1)
         return false;
     const int n = instalmentNumber(asset.entry, month);
     if (n < 1 || n > asset.instalments)
         return false;
-    // An asset that left takes part in the month it left, not after.
-    if (asset.exitDate.isValid() && Month::of(asset.exitDate) < month)
+    if (!asset.exitDate.isValid())
+        return true;
+    const Month left = Month::of(asset.exitDate);
+    if (left < month)
         return false;
-    return true;
+    return left > month || n == 1 || exit == ExitMonthInstalment::Counts;
 }
 
-qint64 CiapRules::instalmentCents(const AssetRecord& asset, const Month& month) {
-    if (!takesPart(asset, month))
+qint64 CiapRules::instalmentCents(const AssetRecord& asset, const Month& month,
+                                  ExitMonthInstalment exit) {
+    if (!takesPart(asset, month, exit))
         return 0;
     const qint64 credit = creditCents(asset);
     if (credit <= 0)
@@ -37,8 +40,25 @@ qint64 CiapRules::instalmentCents(const AssetRecord& asset, const Month& month) 
     return credit / asset.instalments; // integer division: cut down to the cent
 }
 
-double CiapRules::instalment(const AssetRecord& asset, const Month& month) {
-    return double(instalmentCents(asset, month)) / 100.0;
+double CiapRules::instalment(const AssetRecord& asset, const Month& month,
+                             ExitMonthInstalment exit) {
+    return double(instalmentCents(asset, month, exit)) / 100.0;
+}
+
+Staleness CiapRules::staleness(const LoadedAsset& loaded, const QString& registration,
+                               const Month& month, ExitMonthInstalment exit) {
+    const AssetRecord& a = loaded.current;
+    if (a.registration != registration)
+        return Staleness::OtherRegistration;
+    if (!takesPart(a, month, exit)) {
+        if (a.exitDate.isValid() && Month::of(a.exitDate) < month)
+            return Staleness::LeftBefore;
+        if (a.exitDate.isValid() && Month::of(a.exitDate) == month)
+            return Staleness::LeftThisMonth;
+        return Staleness::NoInstalment;
+    }
+    return instalmentCents(a, month, exit) == loaded.loadedCents ? Staleness::Current
+                                                                 : Staleness::InstalmentChanged;
 }
 
 bool CiapRules::wholeBalance(const QString& taxKind) {
@@ -57,10 +77,6 @@ double CiapRules::coefficient(double total, double taxed, const QString& taxKind
 
 double CiapRules::appropriable(double amount, double coefficient, const QString& taxKind) {
     return wholeBalance(taxKind) ? amount : amount * coefficient;
-}
-
-double CiapRules::roundCents(double value) {
-    return double(std::llround(value * 100.0)) / 100.0;
 }
 
 void CiapRules::checkOutgoing(double total, double taxed) {

@@ -1,5 +1,6 @@
 #include "CompetenciaStore.h"
 
+#include "AssetRows.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
@@ -220,8 +221,7 @@ void CompetenciaStore::removeAllAssets(const CompetenciaRow& row) {
     s.bind(row.company).bind(row.tax).bind(row.sequence).exec();
 }
 
-void CompetenciaStore::insertAssets(const CompetenciaRow& row,
-                                    const QList<QPair<QString, qint64>>& assets, double factor) {
+void CompetenciaStore::insertAssets(const CompetenciaRow& row, const QList<AssetValue>& assets) {
     // Many rows per statement: one round trip per batch instead of per asset on PostgreSQL.
     constexpr int Batch = 200;
     auto sqlFor = [](int rows) {
@@ -239,17 +239,33 @@ void CompetenciaStore::insertAssets(const CompetenciaRow& row,
         SqlStatement s(m_session, rows == Batch ? fullBatch : sqlFor(rows), "load assets",
                        rows == Batch ? SqlStatement::Cache::Yes : SqlStatement::Cache::No);
         for (int i = 0; i < rows; ++i) {
-            const auto& a = assets[start + i];
-            const double instalment = double(a.second) / 100.0;
+            const AssetValue& a = assets[start + i];
             s.bind(row.company)
                 .bind(row.tax)
                 .bind(row.sequence)
-                .bind(a.first)
-                .bind(instalment)
-                .bind(instalment * factor);
+                .bind(a.asset)
+                .bind(double(a.instalmentCents) / 100.0)
+                .bind(a.appropriated);
         }
         s.exec();
     }
+}
+
+QList<LoadedAsset> CompetenciaStore::loadedAssets(const CompetenciaRow& row) {
+    SqlStatement s(m_session,
+                   QStringLiteral("SELECT ") + AssetRows::columns(QStringLiteral("a")) +
+                       QStringLiteral(", CAST(ROUND(b.VRPARCELACIAP * 100) AS BIGINT)"
+                                      " FROM CIAPBEM b JOIN BEMATIVO a ON a.CDEMPRESA = b.CDEMPRESA"
+                                      " AND a.CDBEMATIVO = b.CDBEMATIVO WHERE b.CDEMPRESA = ?"
+                                      " AND b.CDIMPOSTO = ? AND b.NRSEQCIAP = ?"
+                                      " ORDER BY b.CDBEMATIVO"),
+                   "loaded assets");
+    s.bind(row.company).bind(row.tax).bind(row.sequence).exec();
+    QList<LoadedAsset> out;
+    out.reserve(row.assetCount);
+    while (s.next())
+        out.append(LoadedAsset{AssetRows::read(s), s.integer(AssetRows::ColumnCount)});
+    return out;
 }
 
 void CompetenciaStore::scaleAssets(const CompetenciaRow& row, double factor) {

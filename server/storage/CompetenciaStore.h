@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CompetenciaRow.h"
+#include "LoadedAsset.h"
 
 #include <QList>
-#include <QPair>
 #include <optional>
 
 namespace ciap::server {
@@ -42,9 +42,15 @@ public:
                      double factor);
     void removeAsset(const CompetenciaRow& row, const QString& asset);
     void removeAllAssets(const CompetenciaRow& row);
-    // Many rows at once (a month's load); pairs of asset number and instalment in cents.
-    void insertAssets(const CompetenciaRow& row, const QList<QPair<QString, qint64>>& assets,
-                      double factor);
+    struct AssetValue {
+        QString asset;
+        qint64 instalmentCents = 0;
+        double appropriated = 0; // VRAPROPARCCIAP
+    };
+    // Many rows at once (a month's load, its appropriation).
+    void insertAssets(const CompetenciaRow& row, const QList<AssetValue>& assets);
+    // The loaded assets with what the register says of them now, by asset number.
+    QList<LoadedAsset> loadedAssets(const CompetenciaRow& row);
 
     // The stored figures derived from the assets; the rules that derive them are the caller's.
     // Every asset's value to appropriate becomes its instalment times the factor.

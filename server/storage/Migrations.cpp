@@ -1,5 +1,6 @@
 #include "Migrations.h"
 
+#include "CfopSeed.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
@@ -8,11 +9,91 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <vector>
 
 namespace ciap::server {
 
 namespace {
+
+// The month's outgoing values item by item, the CFOP table and each state's choices. Figures of
+// the new columns are whole cents (BIGINT), never binary floating point. Every invoice of
+// version 1 becomes a header without model, series or key and one or two items of CFOP 5.949
+// ("outra saída não especificada", the operation being unknown): its taxed value as CST 00, the
+// rest as CST 41, so that the month's total and taxed values stay what they were.
+QStringList version2() {
+    QStringList sql{
+        // States are spelled in capitals everywhere, so that the tables meet by plain equality.
+        QStringLiteral("ALTER TABLE INSCESTA ADD COLUMN SGUF VARCHAR(2) CHECK (LENGTH(SGUF) = 2 "
+                       "AND SGUF = UPPER(SGUF))"),
+        QStringLiteral("CREATE TABLE UFCIAP ("
+                       " SGUF VARCHAR(2) NOT NULL PRIMARY KEY CHECK (LENGTH(SGUF) = 2 AND SGUF = "
+                       "UPPER(SGUF)),"
+                       " IDPARCSAIDA VARCHAR(1) NOT NULL DEFAULT 'S' CHECK (IDPARCSAIDA IN ('S', "
+                       "'N')))"),
+        QStringLiteral("CREATE TABLE CFOPSAIDA ("
+                       " CDCFOP VARCHAR(4) NOT NULL CHECK (LENGTH(CDCFOP) = 4 AND SUBSTR(CDCFOP, "
+                       "1, 1) IN ('5', '6', '7')),"
+                       " SGUF VARCHAR(2) NOT NULL DEFAULT '' CHECK (SGUF = UPPER(SGUF)),"
+                       " NMCFOP VARCHAR(400) NOT NULL DEFAULT '',"
+                       " IDCONTATOTAL VARCHAR(1) NOT NULL CHECK (IDCONTATOTAL IN ('S', 'N')),"
+                       " IDCONTATRIBUTADA VARCHAR(1) NOT NULL CHECK (IDCONTATRIBUTADA IN ('S', "
+                       "'N')),"
+                       " PRIMARY KEY (CDCFOP, SGUF))"),
+    };
+    sql << CfopSeed::statements();
+    const QString taxed = QStringLiteral("CAST(ROUND(VRTRIBNF * 100) AS BIGINT)");
+    const QString total = QStringLiteral("CAST(ROUND(VRTOTALNF * 100) AS BIGINT)");
+    const QString item = QStringLiteral(
+        "INSERT INTO NFSAIDAITEM (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE, NRNFSAIDA, NRITEM,"
+        " CDCFOP, CDORIGEM, CDSITTRIB, VRCONTABILCENT, VRICMSCENT) ");
+    sql << QStringLiteral("DROP INDEX NFSAIDA_EMISSAO")
+        << QStringLiteral("ALTER TABLE NFSAIDA RENAME TO NFSAIDAV1")
+        << QStringLiteral("CREATE TABLE NFSAIDA ("
+                          " CDEMPRESA VARCHAR(2) NOT NULL,"
+                          " CDINSCESTA VARCHAR(16) NOT NULL,"
+                          " CDMODELO VARCHAR(2) NOT NULL,"
+                          " NRSERIE VARCHAR(3) NOT NULL,"
+                          " NRNFSAIDA VARCHAR(20) NOT NULL,"
+                          " CHNFE VARCHAR(44) UNIQUE,"
+                          " DTEMISSAONF DATE NOT NULL,"
+                          " IDCANCELADA VARCHAR(1) NOT NULL DEFAULT 'N' CHECK (IDCANCELADA IN "
+                          "('S', 'N')),"
+                          " PRIMARY KEY (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE, NRNFSAIDA),"
+                          " FOREIGN KEY (CDEMPRESA, CDINSCESTA) REFERENCES INSCESTA (CDEMPRESA, "
+                          "CDINSCESTA))")
+        << QStringLiteral(
+               "CREATE INDEX NFSAIDA_EMISSAO ON NFSAIDA (CDEMPRESA, CDINSCESTA, DTEMISSAONF)")
+        << QStringLiteral("CREATE TABLE NFSAIDAITEM ("
+                          " CDEMPRESA VARCHAR(2) NOT NULL,"
+                          " CDINSCESTA VARCHAR(16) NOT NULL,"
+                          " CDMODELO VARCHAR(2) NOT NULL,"
+                          " NRSERIE VARCHAR(3) NOT NULL,"
+                          " NRNFSAIDA VARCHAR(20) NOT NULL,"
+                          " NRITEM INTEGER NOT NULL CHECK (NRITEM >= 1),"
+                          " CDCFOP VARCHAR(4) NOT NULL,"
+                          " CDORIGEM VARCHAR(1),"
+                          " CDSITTRIB VARCHAR(3) NOT NULL,"
+                          " VRCONTABILCENT BIGINT NOT NULL,"
+                          " VRICMSCENT BIGINT NOT NULL DEFAULT 0,"
+                          " PRIMARY KEY (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE, NRNFSAIDA, "
+                          "NRITEM),"
+                          " FOREIGN KEY (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE, NRNFSAIDA)"
+                          "  REFERENCES NFSAIDA (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE, "
+                          "NRNFSAIDA) ON DELETE CASCADE)")
+        << QStringLiteral("INSERT INTO NFSAIDA (CDEMPRESA, CDINSCESTA, CDMODELO, NRSERIE,"
+                          " NRNFSAIDA, CHNFE, DTEMISSAONF, IDCANCELADA) SELECT CDEMPRESA,"
+                          " CDINSCESTA, '', '', NRNFSAIDA, NULL, DTEMISSAONF, 'N' FROM NFSAIDAV1")
+        << item + QStringLiteral("SELECT CDEMPRESA, CDINSCESTA, '', '', NRNFSAIDA, 1, '5949', "
+                                 "NULL, '00', %1, 0 FROM NFSAIDAV1 WHERE %1 <> 0")
+                      .arg(taxed)
+        << item + QStringLiteral("SELECT CDEMPRESA, CDINSCESTA, '', '', NRNFSAIDA, CASE WHEN %1 "
+                                 "<> 0 THEN 2 ELSE 1 END, '5949', NULL, '41', %2 - %1, 0 FROM "
+                                 "NFSAIDAV1 WHERE %2 - %1 <> 0 OR %1 = 0")
+                      .arg(taxed, total)
+        << QStringLiteral("DROP TABLE NFSAIDAV1");
+    return sql;
+}
 
 // Types that both backends accept with the same meaning: SQLite maps them to its affinities.
 const std::vector<QStringList>& steps() {
@@ -100,6 +181,7 @@ const std::vector<QStringList>& steps() {
                 " FOREIGN KEY (CDEMPRESA, CDBEMATIVO) REFERENCES BEMATIVO (CDEMPRESA, "
                 "CDBEMATIVO))"),
         },
+        version2(),
     };
     return all;
 }
@@ -124,7 +206,7 @@ int Migrations::installedVersion(Session& session) {
     return q.value(0).toInt();
 }
 
-void Migrations::apply(Session& session) {
+void Migrations::apply(Session& session, int target) {
     session.config().prepare(session.database());
     if (!versionTableExists(session)) {
         // On PostgreSQL a failed statement outside a transaction leaves nothing to clean up.
@@ -134,12 +216,13 @@ void Migrations::apply(Session& session) {
             throw StorageError(QStringLiteral("create CIAP_SCHEMA"), q.lastError());
     }
     const auto& all = steps();
+    const int last = target < 0 ? int(all.size()) : std::min(target, int(all.size()));
     // An up-to-date schema takes no write lock: a server on a database it may only read (a
     // read-only mount, a full disk) still starts, serves the lists and refuses the writes in
     // words the user understands.
-    if (installedVersion(session) >= int(all.size()))
+    if (installedVersion(session) >= last)
         return;
-    for (int version = 1; version <= int(all.size()); ++version) {
+    for (int version = 1; version <= last; ++version) {
         TransactionGuard tx(session);
         // Read inside the transaction: two servers starting together apply each step once.
         int installed = 0;
@@ -167,9 +250,10 @@ void Migrations::apply(Session& session) {
 }
 
 QStringList Migrations::dataTables() {
-    return {QStringLiteral("CIAPBEM"), QStringLiteral("CIAPCOMPET"), QStringLiteral("CIAPSEQ"),
-            QStringLiteral("NFSAIDA"), QStringLiteral("BEMATIVO"),   QStringLiteral("INSCESTA"),
-            QStringLiteral("IMPOSTO"), QStringLiteral("EMPRESA")};
+    return {QStringLiteral("CIAPBEM"),     QStringLiteral("CIAPCOMPET"), QStringLiteral("CIAPSEQ"),
+            QStringLiteral("NFSAIDAITEM"), QStringLiteral("NFSAIDA"),    QStringLiteral("BEMATIVO"),
+            QStringLiteral("INSCESTA"),    QStringLiteral("UFCIAP"),     QStringLiteral("IMPOSTO"),
+            QStringLiteral("EMPRESA")};
 }
 
 } // namespace ciap::server

@@ -12,9 +12,11 @@ class Session;
 class Migrations final {
 public:
     static int currentVersion();
-    static void apply(Session& session); // throws StorageError
+    // Up to target (every step when negative); throws StorageError.
+    static void apply(Session& session, int target = -1);
     static int installedVersion(Session& session);
-    static QStringList dataTables(); // children before parents, for clearing
+    // Children before parents, for clearing; not the CFOP table, which the schema seeds.
+    static QStringList dataTables();
 };
 
 } // namespace ciap::server

@@ -1,5 +1,6 @@
 #include "RegisterStore.h"
 
+#include "AssetRows.h"
 #include "Keys.h"
 #include "SqlStatement.h"
 
@@ -7,27 +8,7 @@ namespace ciap::server {
 
 namespace {
 
-const QString assetColumns = QStringLiteral(
-    "CDBEMATIVO, NMBEMATIVO, CDPATRIBEMATIVO, CDINSCESTA, DTENTRADA, VRICMSPROPRIO, VRICMSST,"
-    " VRICMSFRETE, VRICMSDIFAL, NRPARCELAS, IDTPAPROPPISCOF, DTSAIDA, IDTPSAIDA");
-
-AssetRecord readAsset(const SqlStatement& s) {
-    AssetRecord a;
-    a.number = s.text(0);
-    a.name = s.text(1);
-    a.patrimony = s.text(2);
-    a.registration = s.text(3);
-    a.entry = s.date(4);
-    a.ownIcms = s.number(5);
-    a.stIcms = s.number(6);
-    a.freightIcms = s.number(7);
-    a.difalIcms = s.number(8);
-    a.instalments = int(s.integer(9));
-    a.appropriationType = s.text(10);
-    a.exitDate = s.date(11);
-    a.exitKind = s.text(12);
-    return a;
-}
+const QString assetColumns = AssetRows::columns(QStringLiteral("a"));
 
 } // namespace
 
@@ -72,45 +53,51 @@ std::optional<QString> RegisterStore::resolveRegistration(const QString& company
 std::optional<AssetRecord> RegisterStore::asset(const QString& company, const QString& number) {
     SqlStatement s(m_session,
                    QStringLiteral("SELECT ") + assetColumns +
-                       QStringLiteral(" FROM BEMATIVO WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
+                       QStringLiteral(" FROM BEMATIVO a WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
                    "asset");
     s.bind(company).bind(number).exec();
     if (!s.next())
         return std::nullopt;
-    return readAsset(s);
+    return AssetRows::read(s);
 }
 
 QList<AssetRecord> RegisterStore::assetsInPlay(const QString& company, const QString& registration,
                                                const Month& month) {
     SqlStatement s(m_session,
                    QStringLiteral("SELECT ") + assetColumns +
-                       QStringLiteral(" FROM BEMATIVO WHERE CDEMPRESA = ? AND CDINSCESTA = ?"
+                       QStringLiteral(" FROM BEMATIVO a WHERE CDEMPRESA = ? AND CDINSCESTA = ?"
                                       " AND DTENTRADA <= ? AND (DTSAIDA IS NULL OR DTSAIDA >= ?)"
                                       " ORDER BY CDBEMATIVO"),
                    "assets in play");
     s.bind(company).bind(registration).bind(month.lastDay()).bind(month.firstDay()).exec();
     QList<AssetRecord> out;
     while (s.next())
-        out.append(readAsset(s));
+        out.append(AssetRows::read(s));
     return out;
 }
 
-RegisterStore::Outgoing RegisterStore::outgoing(const QString& company, const QString& registration,
-                                                const Month& month) {
+QList<OutgoingGroup> RegisterStore::outgoing(const QString& company, const QString& registration,
+                                             const Month& month) {
+    const QString states = QStringLiteral("CASE WHEN i.VRICMSCENT > 0 THEN 1 ELSE 0 END");
     SqlStatement s(
         m_session,
-        QStringLiteral("SELECT COALESCE(SUM(VRTOTALNF), 0), COALESCE(SUM(VRTRIBNF), 0), COUNT(*)"
-                       " FROM NFSAIDA WHERE CDEMPRESA = ? AND CDINSCESTA = ?"
-                       " AND DTEMISSAONF BETWEEN ? AND ?"),
+        QStringLiteral(
+            "SELECT i.CDCFOP, i.CDSITTRIB, %1, CAST(SUM(i.VRCONTABILCENT) AS BIGINT),"
+            " MIN(n.NRNFSAIDA) FROM NFSAIDA n JOIN NFSAIDAITEM i"
+            " ON i.CDEMPRESA = n.CDEMPRESA AND i.CDINSCESTA = n.CDINSCESTA"
+            " AND i.CDMODELO = n.CDMODELO AND i.NRSERIE = n.NRSERIE"
+            " AND i.NRNFSAIDA = n.NRNFSAIDA"
+            " WHERE n.CDEMPRESA = ? AND n.CDINSCESTA = ? AND n.DTEMISSAONF BETWEEN ? AND ?"
+            " AND n.IDCANCELADA = 'N'"
+            " GROUP BY i.CDCFOP, i.CDSITTRIB, %1 ORDER BY i.CDCFOP, i.CDSITTRIB")
+            .arg(states),
         "outgoing");
     s.bind(company).bind(registration).bind(month.firstDay()).bind(month.lastDay()).exec();
-    Outgoing o;
-    if (s.next()) {
-        o.total = s.number(0);
-        o.taxed = s.number(1);
-        o.invoices = int(s.integer(2));
-    }
-    return o;
+    QList<OutgoingGroup> out;
+    while (s.next())
+        out.append(OutgoingGroup{s.text(0).trimmed(), s.text(1).trimmed(), s.integer(2) != 0,
+                                 s.integer(3), s.text(4)});
+    return out;
 }
 
 } // namespace ciap::server

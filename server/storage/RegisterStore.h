@@ -2,6 +2,7 @@
 
 #include "AssetRecord.h"
 #include "Month.h"
+#include "Outgoing.h"
 #include "TaxInfo.h"
 
 #include <QList>
@@ -13,7 +14,7 @@ namespace ciap::server {
 class Session;
 
 // Reads the registers the competências are built from: companies, taxes, state registrations,
-// assets and outgoing invoices.
+// assets and outgoing invoices (a header, NFSAIDA, and its items, NFSAIDAITEM).
 class RegisterStore final {
 public:
     explicit RegisterStore(Session& session)
@@ -29,13 +30,10 @@ public:
     // before it; the rules decide which of them have an instalment.
     QList<AssetRecord> assetsInPlay(const QString& company, const QString& registration,
                                     const Month& month);
-    // Sums of the month's invoices as stored: the caller rounds them to the cent.
-    struct Outgoing {
-        double total = 0;
-        double taxed = 0;
-        int invoices = 0;
-    };
-    Outgoing outgoing(const QString& company, const QString& registration, const Month& month);
+    // The items of the month's outgoing invoices (by issue date), cancelled invoices left out,
+    // summed by CFOP and ICMS situation; the rules decide what counts.
+    QList<OutgoingGroup> outgoing(const QString& company, const QString& registration,
+                                  const Month& month);
 
 private:
     Session& m_session;

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QSqlError>
+#include <QSqlRecord>
 
 namespace ciap::server {
 
@@ -49,6 +50,10 @@ QDate SqlStatement::date(int column) const {
     if (v.metaType().id() == QMetaType::QDateTime)
         return v.toDateTime().date();
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+
+int SqlStatement::columnCount() const {
+    return m_query->record().count();
 }
 
 } // namespace ciap::server

@@ -30,6 +30,7 @@ public:
     qint64 integer(int column) const { return m_query->value(column).toLongLong(); }
     QDate date(int column) const;
     int rowsAffected() const { return m_query->numRowsAffected(); }
+    int columnCount() const;
 
 private:
     QSqlQuery* m_query;

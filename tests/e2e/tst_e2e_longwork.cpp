@@ -103,8 +103,8 @@ void tst_E2ELongWork::initTestCase() {
     RpcTestClient rpc;
     QVERIFY(rpc.connectTo(m_fx.server.host(), m_fx.server.port()));
     CiapApi api(rpc);
-    QCOMPARE(rpc.errorCode(api.create("01", "01", "111", "01/2024")), 0);
-    const ciap::DataPacket list = api.list("01", "01");
+    QCOMPARE(rpc.errorCode(api.create(fixture::Company, fixture::Tax, "111", "01/2024")), 0);
+    const ciap::DataPacket list = api.list(fixture::Company, fixture::Tax);
     QCOMPARE(list.rows.size(), 1);
     QCOMPARE(rpc.errorCode(api.load(list, 0, "BEM")), 0);
     m_assets = int(rpc.packet(QStringLiteral("getBensComp"), api.key(list, 0)).rows.size());
@@ -113,8 +113,8 @@ void tst_E2ELongWork::initTestCase() {
 
     QVERIFY(m_fx.openScreen());
     TfrmCIAP* f = frmCIAP;
-    f->edtCdEmpresa->setText(QStringLiteral("01"));
-    f->edtCdImposto->setText(QStringLiteral("01"));
+    f->edtCdEmpresa->setText(fixture::Company);
+    f->edtCdImposto->setText(fixture::Tax);
     f->depInicial->SetDate(QDate(2024, 1, 1));
     f->depFinal->SetDate(QDate(2024, 1, 1));
     f->dbeInscEsta->setText(QStringLiteral("111"));

@@ -1,4 +1,5 @@
 #include "Cli_mzr02400.h"
+#include "DtmDBGeral.h"
 #include "HostApplication.h"
 #include "HostServices.h"
 #include "LiveScreenFixture.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,8 +25,9 @@
 #include <cmath>
 
 // The month-end road on the real screen and the real server: a new competência, its assets
-// loaded from the register on the assets tab, the month appropriated on the first tab, then
-// the appropriation cancelled. With CIAP_SCREENSHOT_DIR set, the assets tab and the
+// loaded from the register on the assets tab, a sale recorded in the register afterwards that
+// stops the appropriation until the assets are reloaded, the month appropriated on the first
+// tab, then the appropriation cancelled. With CIAP_SCREENSHOT_DIR set, the assets tab and the
 // appropriated month are saved there as pictures.
 class tst_E2EMonthEnd : public QObject {
     Q_OBJECT
@@ -34,6 +37,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void addCompetencia();
     void loadItsAssets();
+    void staleLoadIsRefusedUntilReloaded();
     void appropriate();
     void appropriatedAssetsShowTheirInstalment();
     void cancelTheAppropriation();
@@ -191,6 +195,41 @@ void tst_E2EMonthEnd::loadItsAssets() {
     QVERIFY(near(sum, instalments.rows.first().first().toDouble()));
     f->cdsBensComp->First();
     screenshot(QStringLiteral("assets-tab.png"));
+}
+
+void tst_E2EMonthEnd::staleLoadIsRefusedUntilReloaded() {
+    TfrmCIAP* f = frmCIAP;
+    clickTab(f->tshPadrao);
+    QCOMPARE(f->cdsCIAPCOMPETENCIA->AsString(), m_month);
+    // The demo's Torno, in its last instalment this month, sold last month as the register
+    // now says (recorded after the load).
+    QSqlQuery sale(dtmDBGeral().database());
+    sale.prepare(QStringLiteral("UPDATE BEMATIVO SET DTSAIDA = ?, IDTPSAIDA = 'V'"
+                                " WHERE CDEMPRESA = ? AND CDBEMATIVO = '0000000002'"));
+    sale.addBindValue(QDate::currentDate().addDays(1 - QDate::currentDate().day()).addDays(-1));
+    sale.addBindValue(Company);
+    QVERIFY(sale.exec());
+
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
+    QTest::mouseClick(f->sbtOK, Qt::LeftButton);
+    QCOMPARE(m_fx.dialogs.texts().size(), 2);
+    const QString refusal = m_fx.dialogs.errors().value(0);
+    QVERIFY2(refusal.contains(QLatin1String("0000000002 - Torno CNC horizontal: saiu em")),
+             qPrintable(refusal));
+    QVERIFY2(refusal.contains(QLatin1String("\"Carregar Bens Parcelados\"")), qPrintable(refusal));
+    QVERIFY(!busyIndicatorActive());
+    QCOMPARE(f->cdsCIAPIDSITCOMPETCIAP->AsString(), QStringLiteral("P"));
+    m_fx.dialogs.clear();
+
+    // As the message says: reload the assets on their tab.
+    clickTab(f->tshBensComp);
+    QCOMPARE(f->sbtCarregar->toolTip(), QStringLiteral("Carregar Bens Parcelados"));
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::Yes);
+    QTest::mouseClick(f->sbtCarregar, Qt::LeftButton);
+    QCOMPARE(m_fx.dialogs.texts().value(1), QStringLiteral("Operação concluída com sucesso."));
+    m_fx.dialogs.clear();
+    QCOMPARE(f->cdsBensComp->RecordCount(), m_assetCount - 1);
+    m_assetCount = f->cdsBensComp->RecordCount();
 }
 
 void tst_E2EMonthEnd::appropriate() {

@@ -92,8 +92,7 @@ void tst_Assets::init() {
             ds->Cancel();
         ds->Close();
     }
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_fx.form->edtCdImposto->setText(QStringLiteral("01"));
+    m_fx.fillHeader();
     m_fx.server.clear();
     m_fx.dialogs.clear();
     stBemDel.clear();
@@ -112,8 +111,8 @@ QVariantList tst_Assets::rowOf(const QList<ciap::FieldDef>& defs, const Values& 
 void tst_Assets::loadCompetencia(const QString& situation) {
     ciap::DataPacket packet;
     packet.fields = m_fx.form->cdsCIAP->FieldDefs();
-    packet.rows.append(rowOf(packet.fields, {{"CDEMPRESA", QStringLiteral("01")},
-                                             {"CDIMPOSTO", QStringLiteral("02")},
+    packet.rows.append(rowOf(packet.fields, {{"CDEMPRESA", fixture::Company},
+                                             {"CDIMPOSTO", fixture::WholeTax},
                                              {"COMPETENCIA", QStringLiteral("03/2024")},
                                              {"IDSITCOMPETCIAP", situation},
                                              {"LOCATE", QStringLiteral("C0000000017")},
@@ -128,7 +127,7 @@ void tst_Assets::loadCompetencia(const QString& situation) {
 
 tst_Assets::Values tst_Assets::asset(const QString& code, const QString& type,
                                      const QVariant& instalment, const QVariant& share) {
-    return {{"CDEMPRESA", QStringLiteral("01")},
+    return {{"CDEMPRESA", fixture::Company},
             {"CDBEMATIVO", code},
             {"NMBEMATIVO", QStringLiteral("Bem ") + code.right(2)},
             {"CDPATRIBEMATIVO", QStringLiteral("PAT-") + code.right(2)},
@@ -170,7 +169,8 @@ void tst_Assets::loadAsksForTheSelectedCompetencia() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getBensComp"));
     QCOMPARE(calls.size(), 1);
     // Month, header company, the competência's own tax and sequence number.
-    QCOMPARE(calls.first().params, (QJsonArray{"03/2024", "01", "02", "0000000017"}));
+    QCOMPARE(calls.first().params,
+             (QJsonArray{"03/2024", fixture::Company, fixture::WholeTax, "0000000017"}));
     QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 1);
     QCOMPARE(busyIndicatorShownCount(), shown + 1);
     QVERIFY(!busyIndicatorActive());
@@ -388,7 +388,8 @@ void tst_Assets::checkAgainstTheRegister() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("VdBemParcel"));
     QCOMPARE(calls.size(), 1);
     // Header company and tax, the competência's month, the adjusted code, its registration.
-    QCOMPARE(calls.first().params, (QJsonArray{"01", "01", "03/2024", "0000000042", "111"}));
+    QCOMPARE(calls.first().params,
+             (QJsonArray{fixture::Company, fixture::Tax, "03/2024", "0000000042", "111"}));
     QCOMPARE((QStringList{m_fx.form->cdsBensCompCDBEMATIVO->AsString(),
                           m_fx.form->cdsBensCompNMBEMATIVO->AsString(),
                           m_fx.form->cdsBensCompCDPATRIBEMATIVO->AsString(),
@@ -425,7 +426,8 @@ void tst_Assets::postedNewRowIsSavedAndReloaded() {
 
     QCOMPARE(methods(), (QStringList{"VdBemParcel", "GravaInfBensCiap", "getBensComp"}));
     QCOMPARE(m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
-             (QJsonArray{"01", "0000000042", "01", "2024-03-01", "I", "111", "0000000017"}));
+             (QJsonArray{fixture::Company, "0000000042", fixture::Tax, "2024-03-01", "I", "111",
+                         "0000000017"}));
     QVERIFY(m_fx.dialogs.entries.isEmpty());
     QVERIFY(!busyIndicatorActive());
     // The reload put the cursor back on the new asset.
@@ -438,7 +440,7 @@ void tst_Assets::editedRowIsSavedWithI() {
     loadCompetencia(QStringLiteral("P"));
     Values old = asset(QStringLiteral("0000000042"));
     old.insert(QStringLiteral("DTCOMPETECIAP"), QDate(2024, 2, 1));
-    old.insert(QStringLiteral("CDEMPRESA"), QStringLiteral("07"));
+    old.insert(QStringLiteral("CDEMPRESA"), fixture::OtherCompany);
     loadAssets({old});
     m_fx.server.enqueueResult(QStringLiteral("VdBemParcel"),
                               vdAnswer({{"0000000042", "Torno", "PAT-42", 99.0, 2.0}}));
@@ -451,8 +453,8 @@ void tst_Assets::editedRowIsSavedWithI() {
     const QList<ScriptedServer::Call> saves =
         m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap"));
     QCOMPARE(saves.size(), 1);
-    QCOMPARE(saves.first().params,
-             (QJsonArray{"01", "0000000042", "01", "2024-02-01", "I", "111", "0000000017"}));
+    QCOMPARE(saves.first().params, (QJsonArray{fixture::Company, "0000000042", fixture::Tax,
+                                               "2024-02-01", "I", "111", "0000000017"}));
 }
 
 void tst_Assets::postWithoutChangesOnlyReloads() {
@@ -547,7 +549,7 @@ void tst_Assets::deleteSendsTheDeletedRow() {
     QCOMPARE(dtCopetDel, QDate::fromString(date, Qt::ISODate));
     QCOMPARE(methods(), (QStringList{"GravaInfBensCiap", "getBensComp"}));
     QCOMPARE(m_fx.server.callsTo(QStringLiteral("GravaInfBensCiap")).first().params,
-             (QJsonArray{"01", code, "01", date, "D", "111", "0000000017"}));
+             (QJsonArray{fixture::Company, code, fixture::Tax, date, "D", "111", "0000000017"}));
     QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 2);
     QVERIFY(!busyIndicatorActive());
 }

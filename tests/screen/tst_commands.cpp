@@ -91,8 +91,7 @@ void tst_Commands::init() {
     m_fx.form->pgcPadrao->findChild<QTabBar*>()->setFocus();
     for (TClientDataSet* ds : {m_fx.form->cdsCIAP, m_fx.form->cdsBensComp, m_fx.form->cdsRetorno})
         ds->Close();
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_fx.form->edtCdImposto->setText(QStringLiteral("01"));
+    m_fx.fillHeader();
     m_fx.form->dbeInscEsta->clear();
     m_fx.server.clear();
     m_fx.dialogs.clear();
@@ -105,13 +104,13 @@ QVariantList tst_Commands::rowOf(const QList<ciap::FieldDef>& defs, const Values
     return row;
 }
 
-// One competência whose tax ("02") differs from the header's ("01").
+// One competência whose tax (fixture::WholeTax) differs from the header's (fixture::Tax).
 QJsonValue tst_Commands::competencias(const QString& situation, double total, double taxed,
                                       const QString& registration) const {
     const QList<ciap::FieldDef> defs = m_fx.form->cdsCIAP->FieldDefs();
     return ScriptedServer::packet(defs,
-                                  {rowOf(defs, {{"CDEMPRESA", QStringLiteral("01")},
-                                                {"CDIMPOSTO", QStringLiteral("02")},
+                                  {rowOf(defs, {{"CDEMPRESA", fixture::Company},
+                                                {"CDIMPOSTO", fixture::WholeTax},
                                                 {"COMPETENCIA", QStringLiteral("03/2024")},
                                                 {"VRSAIDACIAP", total},
                                                 {"VRSAIDATRIBCIAP", taxed},
@@ -251,8 +250,8 @@ void tst_Commands::recalculate() {
         m_fx.server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
     QCOMPARE(loads.size(), called ? 1 : 0);
     if (called)
-        QCOMPARE(loads.first().params,
-                 (QJsonArray{"03/2024", "01", "01", 400.0, "IMP", "111", "0000000017"}));
+        QCOMPARE(loads.first().params, (QJsonArray{"03/2024", fixture::Company, fixture::Tax, 400.0,
+                                                   "IMP", "111", "0000000017"}));
     QCOMPARE(methods().contains(QStringLiteral("getCIAP")), reloaded);
     QVERIFY(!methods().contains(QStringLiteral("getBensComp")));
     if (!called || result.isNull())
@@ -319,8 +318,8 @@ void tst_Commands::loadAssets() {
         m_fx.server.callsTo(QStringLiteral("CarregaImpostoNFBemParcela"));
     QCOMPARE(loads.size(), called ? 1 : 0);
     if (called)
-        QCOMPARE(loads.first().params,
-                 (QJsonArray{"03/2024", "01", "01", 400.0, "BEM", "111", "0000000017"}));
+        QCOMPARE(loads.first().params, (QJsonArray{"03/2024", fixture::Company, fixture::Tax, 400.0,
+                                                   "BEM", "111", "0000000017"}));
     QCOMPARE(methods().contains(QStringLiteral("getBensComp")), reloaded);
     QVERIFY(!methods().contains(QStringLiteral("getCIAP")));
     QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), reloaded ? 3 : count);
@@ -389,7 +388,7 @@ void tst_Commands::appropriate() {
     // the list is reloaded, without a message of its own.
     QCOMPARE(methods(), (QStringList{"Apropriar", "getCIAP"}));
     QCOMPARE(m_fx.server.calls().first().params,
-             (QJsonArray{"01", "01", "03/2024", 0.625, "0000000017"}));
+             (QJsonArray{fixture::Company, fixture::Tax, "03/2024", 0.625, "0000000017"}));
     QVERIFY(busyDuringCall);
     QVERIFY(busyIndicatorShownCount() >= shown + 1);
     QVERIFY(!busyIndicatorActive());
@@ -458,7 +457,8 @@ void tst_Commands::cancelAppropriation() {
     QCOMPARE(cancels.size(), called ? 1 : 0);
     // Company, sequence, the month by its date, and the row's own tax (not the header's).
     if (called)
-        QCOMPARE(cancels.first().params, (QJsonArray{"01", "0000000017", "2024-03-01", "02"}));
+        QCOMPARE(cancels.first().params,
+                 (QJsonArray{fixture::Company, "0000000017", "2024-03-01", fixture::WholeTax}));
     QCOMPARE(methods().contains(QStringLiteral("getCIAP")), reloaded);
     QCOMPARE(m_fx.form->cdsCIAPIDSITCOMPETCIAP->AsString(),
              reloaded ? QStringLiteral("P") : QStringLiteral("A"));

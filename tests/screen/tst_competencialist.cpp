@@ -93,8 +93,7 @@ void tst_CompetenciaList::init() {
     m_fx.form->dtsPadrao->SetDataSet(nullptr);
     m_fx.form->cdsCIAP->Close();
     m_fx.form->pgcPadrao->SetActivePage(m_fx.form->tshPadrao);
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
-    m_fx.form->edtCdImposto->setText(QStringLiteral("02"));
+    m_fx.fillHeader();
     m_fx.form->depInicial->SetDate(QDate(2024, 1, 1));
     m_fx.form->depFinal->SetDate(QDate(2024, 12, 1));
     m_fx.form->dbeInscEsta->clear();
@@ -170,7 +169,8 @@ void tst_CompetenciaList::reloadArguments() {
     QCOMPARE(m_fx.server.callCount(), 1);
     QCOMPARE(m_fx.server.calls().constFirst().method, QStringLiteral("getCIAP"));
     QCOMPARE(m_fx.server.calls().constFirst().params,
-             (QJsonArray{"01", "02", "2024-01-01", "2024-12-01", "Apropriado", "Pendente", sent}));
+             (QJsonArray{fixture::Company, fixture::Tax, "2024-01-01", "2024-12-01", "Apropriado",
+                         "Pendente", sent}));
     QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 1);
     QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("02/2024"));
     QCOMPARE(m_fx.form->cdsCIAP->ChangeCount(), 0);
@@ -544,7 +544,7 @@ void tst_CompetenciaList::leavingRegistrationColumn() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), called ? 1 : 0);
     if (called)
-        QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "", value}));
+        QCOMPARE(calls.constFirst().params, (QJsonArray{fixture::Company, "", value}));
     QCOMPARE(m_fx.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(m_fx.form->cdsCIAPCDINSCESTA->AsString(), stored);
     // A refused registration keeps the user in its column.
@@ -599,7 +599,7 @@ void tst_CompetenciaList::registrationEllipsis() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), acts ? 1 : 0);
     if (acts)
-        QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "T", ""}));
+        QCOMPARE(calls.constFirst().params, (QJsonArray{fixture::Company, "T", ""}));
     QCOMPARE(m_fx.dialogs.pickTitles,
              acts && !serverError
                  ? QStringList{"inscrição Estadual|Não há Incrição Estadual cadastrada"}

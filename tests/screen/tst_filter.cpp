@@ -130,29 +130,23 @@ void tst_Filter::leavingCodeField_data() {
                                             << ""
                                             << "";
     QTest::newRow("company one digit adjusted") << "edtCdEmpresa"
-                                                << "1"
-                                                << "01"
-                                                << "INDÚSTRIA UM LTDA"
+                                                << "3" << fixture::Company << "INDÚSTRIA UM LTDA"
                                                 << "";
-    QTest::newRow("company two digits") << "edtCdEmpresa"
-                                        << "02"
-                                        << "02"
-                                        << "COMÉRCIO DOIS S.A."
-                                        << "";
-    QTest::newRow("company unregistered") << "edtCdEmpresa"
-                                          << "7"
-                                          << "07"
-                                          << ""
-                                          << "Empresa não cadastrada.";
+    QTest::newRow("company two digits")
+        << "edtCdEmpresa" << fixture::OtherCompany << fixture::OtherCompany << "COMÉRCIO DOIS S.A."
+        << "";
+    QTest::newRow("a tax's code as company") << "edtCdEmpresa"
+                                             << "7"
+                                             << "07"
+                                             << ""
+                                             << "Empresa não cadastrada.";
     QTest::newRow("tax empty: nothing") << "edtCdImposto"
                                         << ""
                                         << ""
                                         << ""
                                         << "";
     QTest::newRow("tax one digit adjusted") << "edtCdImposto"
-                                            << "2"
-                                            << "02"
-                                            << "ICMS INTEGRAL"
+                                            << "8" << fixture::WholeTax << "ICMS INTEGRAL"
                                             << "";
     QTest::newRow("tax unregistered") << "edtCdImposto"
                                       << "99"
@@ -187,7 +181,7 @@ void tst_Filter::leavingCodeField() {
 void tst_Filter::registerFailureFocusesCode() {
     // A name shown from an earlier check, then the register cannot be read: the database's
     // text reaches the user, the focus goes back to the code and no stale name stays.
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("1"));
+    m_fx.form->edtCdEmpresa->setText(fixture::Company);
     m_fx.form->depFinal->setFocus();
     QCOMPARE(m_fx.form->edtNmEmpresa->text(), QStringLiteral("INDÚSTRIA UM LTDA"));
 
@@ -278,7 +272,7 @@ void tst_Filter::registrationInFilter() {
     QFETCH(bool, called);
     QFETCH(QString, error);
 
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_fx.form->edtCdEmpresa->setText(fixture::Company);
     m_fx.form->dbeInscEsta->setFocus();
     m_fx.form->dbeInscEsta->setText(typed);
     m_fx.server.enqueueResult(QStringLiteral("getInscEsta"), m_fx.registrations(answer));
@@ -287,7 +281,7 @@ void tst_Filter::registrationInFilter() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), called ? 1 : 0);
     if (called)
-        QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "", typed}));
+        QCOMPARE(calls.constFirst().params, (QJsonArray{fixture::Company, "", typed}));
     QCOMPARE(m_fx.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(QApplication::focusWidget(),
              error.isEmpty() ? static_cast<QWidget*>(m_fx.form->depFinal) : m_fx.form->dbeInscEsta);
@@ -349,7 +343,7 @@ void tst_Filter::registrationInGrid() {
     const QList<ScriptedServer::Call> calls = m_fx.server.callsTo(QStringLiteral("getInscEsta"));
     QCOMPARE(calls.size(), value.isEmpty() ? 0 : 1);
     if (!value.isEmpty())
-        QCOMPARE(calls.constFirst().params, (QJsonArray{"01", "", value}));
+        QCOMPARE(calls.constFirst().params, (QJsonArray{fixture::Company, "", value}));
     if (!error.isEmpty()) {
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_fx.form->dbgPadrao));
         QCOMPARE(m_fx.form->dbgPadrao->SelectedField(), m_fx.form->cdsCIAPCDINSCESTA);

@@ -56,34 +56,28 @@ void tst_FilterCommit::failingCommitStopsEverything_data() {
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("focus");
 
-    QTest::newRow("company empty")
-        << ""
-        << "01" << FilterFixture::Jan << FilterFixture::Mar << "Empresa deve ser informada."
-        << "edtCdEmpresa";
-    QTest::newRow("company unregistered")
-        << "5"
-        << "01" << FilterFixture::Jan << FilterFixture::Mar << "Empresa não cadastrada."
-        << "edtCdEmpresa";
-    QTest::newRow("tax empty") << "01"
-                               << "" << FilterFixture::Jan << FilterFixture::Mar
+    QTest::newRow("company empty") << "" << fixture::Tax << FilterFixture::Jan << FilterFixture::Mar
+                                   << "Empresa deve ser informada."
+                                   << "edtCdEmpresa";
+    QTest::newRow("company unregistered") << "5" << fixture::Tax << FilterFixture::Jan
+                                          << FilterFixture::Mar << "Empresa não cadastrada."
+                                          << "edtCdEmpresa";
+    QTest::newRow("tax empty") << fixture::Company << "" << FilterFixture::Jan << FilterFixture::Mar
                                << "Imposto deve ser informado."
                                << "edtCdImposto";
-    QTest::newRow("tax unregistered")
-        << "01"
-        << "9" << FilterFixture::Jan << FilterFixture::Mar << "Imposto não cadastrado."
-        << "edtCdImposto";
-    QTest::newRow("start empty") << "01"
-                                 << "01" << QDate() << FilterFixture::Mar
-                                 << "Data inicial deve ser informada."
+    QTest::newRow("tax unregistered") << fixture::Company << "9" << FilterFixture::Jan
+                                      << FilterFixture::Mar << "Imposto não cadastrado."
+                                      << "edtCdImposto";
+    QTest::newRow("start empty") << fixture::Company << fixture::Tax << QDate()
+                                 << FilterFixture::Mar << "Data inicial deve ser informada."
                                  << "depInicial";
-    QTest::newRow("end empty") << "01"
-                               << "01" << FilterFixture::Jan << QDate()
+    QTest::newRow("end empty") << fixture::Company << fixture::Tax << FilterFixture::Jan << QDate()
                                << "Data final deve ser informada."
                                << "depFinal";
-    QTest::newRow("start after end") << "01"
-                                     << "01" << FilterFixture::Mar << FilterFixture::Jan
-                                     << "Data inicial deve ser menor ou igual a data final."
-                                     << "depInicial";
+    QTest::newRow("start after end")
+        << fixture::Company << fixture::Tax << FilterFixture::Mar << FilterFixture::Jan
+        << "Data inicial deve ser menor ou igual a data final."
+        << "depInicial";
 }
 
 void tst_FilterCommit::failingCommitStopsEverything() {
@@ -128,7 +122,8 @@ void tst_FilterCommit::commitLoadsListAndSwitchesColumns() {
     QFETCH(bool, valueColumns);
 
     m_fx.server.enqueueResult(QStringLiteral("getVerificaImposto"), QJsonArray{kind});
-    m_fx.fillFilter(QStringLiteral("1"), QStringLiteral("2"), FilterFixture::Jan,
+    // Typed unpadded: the screen pads them.
+    m_fx.fillFilter(fixture::Company.right(1), fixture::WholeTax.right(1), FilterFixture::Jan,
                     FilterFixture::Mar, registration);
     m_fx.leavePanel();
 
@@ -141,9 +136,9 @@ void tst_FilterCommit::commitLoadsListAndSwitchesColumns() {
     const QString expectedRegistration =
         registration.isEmpty() ? QStringLiteral("T") : registration;
     QCOMPARE(m_fx.server.calls().at(0).params,
-             (QJsonArray{"01", "02", "2024-01-01", "2024-03-01", "Apropriado", "Pendente",
-                         expectedRegistration}));
-    QCOMPARE(m_fx.server.calls().at(1).params, QJsonArray{"02"});
+             (QJsonArray{fixture::Company, fixture::WholeTax, "2024-01-01", "2024-03-01",
+                         "Apropriado", "Pendente", expectedRegistration}));
+    QCOMPARE(m_fx.server.calls().at(1).params, QJsonArray{fixture::WholeTax});
 
     QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsCIAP);
     QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 2);
@@ -212,8 +207,7 @@ void tst_FilterCommit::invalidTaxKindAnswer() {
 void tst_FilterCommit::failedFirstLoadLeavesFilterUsable() {
     m_fx.server.enqueueError(QStringLiteral("getCIAP"), -32000,
                              QStringLiteral("Banco fora do ar."));
-    m_fx.fillFilter(QStringLiteral("01"), QStringLiteral("01"), FilterFixture::Jan,
-                    FilterFixture::Mar);
+    m_fx.fillFilter(fixture::Company, fixture::Tax, FilterFixture::Jan, FilterFixture::Mar);
     m_fx.leavePanel();
 
     QCOMPARE(m_fx.dialogs.errors(), QStringList{"Banco fora do ar."});
@@ -266,12 +260,11 @@ void tst_FilterCommit::companyAndTaxLookups_data() {
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("company picked") << "btpEmpresa" << 1 << "02"
-                                    << "COMÉRCIO DOIS S.A.";
+    QTest::newRow("company picked")
+        << "btpEmpresa" << 1 << fixture::OtherCompany << "COMÉRCIO DOIS S.A.";
     QTest::newRow("company dismissed") << "btpEmpresa" << -1 << "9"
                                        << "";
-    QTest::newRow("tax picked") << "btpImposto" << 0 << "01"
-                                << "ICMS";
+    QTest::newRow("tax picked") << "btpImposto" << 0 << fixture::Tax << "ICMS";
     QTest::newRow("tax dismissed") << "btpImposto" << -1 << "9"
                                    << "";
 }
@@ -299,14 +292,14 @@ void tst_FilterCommit::companyAndTaxLookups() {
 
 void tst_FilterCommit::lookupReadsRegisterAfresh() {
     m_fx.form->btpEmpresa->click(); // dismissed
-    QVERIFY2(m_fx.sql(QStringLiteral("INSERT INTO EMPRESA VALUES ('03', 'NOVA EMPRESA ME')")),
+    QVERIFY2(m_fx.sql(QStringLiteral("INSERT INTO EMPRESA VALUES ('05', 'NOVA EMPRESA ME')")),
              qPrintable(m_fx.error));
     m_fx.dialogs.enqueuePick(2);
     m_fx.form->btpEmpresa->click();
-    QVERIFY2(m_fx.sql(QStringLiteral("DELETE FROM EMPRESA WHERE CDEMPRESA = '03'")),
+    QVERIFY2(m_fx.sql(QStringLiteral("DELETE FROM EMPRESA WHERE CDEMPRESA = '05'")),
              qPrintable(m_fx.error));
 
-    QCOMPARE(m_fx.form->edtCdEmpresa->text(), QStringLiteral("03"));
+    QCOMPARE(m_fx.form->edtCdEmpresa->text(), QStringLiteral("05"));
     QCOMPARE(m_fx.form->edtNmEmpresa->text(), QStringLiteral("NOVA EMPRESA ME"));
 }
 
@@ -315,8 +308,8 @@ void tst_FilterCommit::registrationLookup_data() {
     QTest::addColumn<int>("pick");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("second picked") << "01" << 1 << "110042490122";
-    QTest::newRow("dismissed") << "01" << -1 << "antes";
+    QTest::newRow("second picked") << fixture::Company << 1 << "110042490122";
+    QTest::newRow("dismissed") << fixture::Company << -1 << "antes";
     QTest::newRow("company used unchanged, even empty") << "" << 0 << "110042490114";
 }
 
@@ -340,7 +333,7 @@ void tst_FilterCommit::registrationLookup() {
 }
 
 void tst_FilterCommit::registrationLookupErrorKeepsRows() {
-    m_fx.form->edtCdEmpresa->setText(QStringLiteral("01"));
+    m_fx.form->edtCdEmpresa->setText(fixture::Company);
     m_fx.server.enqueueResult(QStringLiteral("getInscEsta"), m_fx.registrations({"A1", "A2"}));
     m_fx.form->btnPesqInscEsta->click();
     m_fx.server.enqueueError(QStringLiteral("getInscEsta"), -32000, QStringLiteral("Sem conexão."));

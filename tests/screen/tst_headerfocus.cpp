@@ -42,7 +42,7 @@ void tst_HeaderFocus::focusComesBackToTheFailingField_data() {
 
 void tst_HeaderFocus::focusComesBackToTheFailingField() {
     QFETCH(int, reason);
-    m_fx.fillFilter({}, QStringLiteral("01"), FilterFixture::Jan, FilterFixture::Mar);
+    m_fx.fillFilter({}, fixture::Tax, FilterFixture::Jan, FilterFixture::Mar);
     m_fx.form->dbeInscEsta->setFocus();
     m_fx.leavePanel();
     QCOMPARE(m_fx.dialogs.errors(), QStringList{"Empresa deve ser informada."});
@@ -79,7 +79,7 @@ void tst_HeaderFocus::menusAreNotThePanel() {
 
 void tst_HeaderFocus::pickUnderALoadedList_data() {
     QTest::addColumn<QString>("registration");
-    QTest::addColumn<QStringList>("known"); // registrations of company 02
+    QTest::addColumn<QStringList>("known"); // registrations of the other company
     QTest::addColumn<QString>("error");
     QTest::newRow("all registrations") << QString() << QStringList() << QString();
     QTest::newRow("registration of the new company") << "220" << QStringList{"220"} << QString();
@@ -92,8 +92,8 @@ void tst_HeaderFocus::pickUnderALoadedList() {
     QFETCH(QStringList, known);
     QFETCH(QString, error);
     m_fx.server.setDefault(QStringLiteral("getInscEsta"), FilterFixture::registrations(known));
-    m_fx.fillFilter(QStringLiteral("01"), QStringLiteral("01"), FilterFixture::Jan,
-                    FilterFixture::Mar, registration);
+    m_fx.fillFilter(fixture::Company, fixture::Tax, FilterFixture::Jan, FilterFixture::Mar,
+                    registration);
     m_fx.leavePanel();
     QVERIFY(m_fx.form->cdsCIAP->Active());
     m_fx.server.clear();
@@ -101,14 +101,14 @@ void tst_HeaderFocus::pickUnderALoadedList() {
     m_fx.server.setDefault(QStringLiteral("getCIAP"), FilterFixture::competencias(1));
     m_fx.server.setDefault(QStringLiteral("getVerificaImposto"), QJsonArray{"01"});
 
-    m_fx.dialogs.enqueuePick(1); // company 02
+    m_fx.dialogs.enqueuePick(1); // the other company
     m_fx.form->btpEmpresa->click();
-    QCOMPARE(m_fx.form->edtCdEmpresa->text(), QStringLiteral("02"));
+    QCOMPARE(m_fx.form->edtCdEmpresa->text(), fixture::OtherCompany);
     if (error.isEmpty()) {
         QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(m_fx.dialogs.texts().join('|')));
         const auto loads = m_fx.server.callsTo(QStringLiteral("getCIAP"));
         QCOMPARE(loads.size(), 1);
-        QVERIFY(loads.first().params.contains(QJsonValue(QStringLiteral("02"))));
+        QVERIFY(loads.first().params.contains(QJsonValue(fixture::OtherCompany)));
         QCOMPARE(m_fx.form->dtsPadrao->DataSet(), m_fx.form->cdsCIAP);
         QCOMPARE(m_fx.form->cdsCIAP->RecordCount(), 1);
     } else {

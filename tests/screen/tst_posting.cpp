@@ -66,9 +66,15 @@ private:
 
 namespace {
 
-const QString Company = QStringLiteral("07");
-const QString Tax = QStringLiteral("02");
+using fixture::Company;
+using fixture::Tax;
 const QString Registration = QStringLiteral("111");
+
+// A call as callsSince() spells it: the method and its arguments as compact JSON.
+QString callText(const char* method, const QJsonArray& params) {
+    return QString::fromLatin1(method) +
+           QString::fromUtf8(QJsonDocument(params).toJson(QJsonDocument::Compact));
+}
 
 QJsonValue registrationPacket(const QString& code) {
     return ScriptedServer::packet({{QStringLiteral("CDINSCESTA"), ciap::FieldType::String, 16}},
@@ -202,15 +208,15 @@ QStringList tst_Posting::callsSince(int from) const {
 
 // The calls of a post of a row of that month ("MM/YYYY"), in their order, and the reload.
 QStringList tst_Posting::postCalls(const QString& month) {
-    const QString key = QStringLiteral("[\"%1\",\"02\",\"07\",\"111\"]").arg(month);
+    const QJsonArray key{month, Tax, Company, "111"};
     const QString firstDay = QStringLiteral("%1-%2-01").arg(month.mid(3), month.left(2));
-    return {QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]"),
-            QStringLiteral("getVerificaImposto[\"02\"]"),
-            QStringLiteral("getVerificaImposto[\"02\"]"),
-            QStringLiteral("getVrParcelBemComp") + key,
-            QStringLiteral("getCompet_Existe") + key,
-            QStringLiteral("getVerificaImposto[\"02\"]"),
-            QStringLiteral("getNrseqCiap[\"07\",\"02\",\"%1\"]").arg(firstDay),
+    return {callText("getInscEsta", {Company, "", "111"}),
+            callText("getVerificaImposto", {Tax}),
+            callText("getVerificaImposto", {Tax}),
+            callText("getVrParcelBemComp", key),
+            callText("getCompet_Existe", key),
+            callText("getVerificaImposto", {Tax}),
+            callText("getNrseqCiap", {Company, Tax, firstDay}),
             QStringLiteral("setCiap"),
             QStringLiteral("getCIAP")};
 }
@@ -346,11 +352,11 @@ void tst_Posting::failures_data() {
     QTest::addColumn<QVariant>("coefficient"); // what the steps that ran left
 
     const QVariant none;
-    const QString inscesta = QStringLiteral("getInscEsta[\"07\",\"\",\"111\"]");
-    const QString kind = QStringLiteral("getVerificaImposto[\"02\"]");
-    const QString parcel = QStringLiteral("getVrParcelBemComp[\"05/2024\",\"02\",\"07\",\"111\"]");
-    const QString exists = QStringLiteral("getCompet_Existe[\"05/2024\",\"02\",\"07\",\"111\"]");
-    const QString nrseq = QStringLiteral("getNrseqCiap[\"07\",\"02\",\"2024-05-01\"]");
+    const QString inscesta = callText("getInscEsta", {Company, "", "111"});
+    const QString kind = callText("getVerificaImposto", {Tax});
+    const QString parcel = callText("getVrParcelBemComp", {"05/2024", Tax, Company, "111"});
+    const QString exists = callText("getCompet_Existe", {"05/2024", Tax, Company, "111"});
+    const QString nrseq = callText("getNrseqCiap", {Company, Tax, "2024-05-01"});
     const QJsonValue noAnswer;
 
     QTest::newRow("month empty") << ""
@@ -736,7 +742,7 @@ void tst_Posting::deleteRemovesAssetsThenSends() {
     QVERIFY(runGuarded([ds] { ds->Delete(); }));
     QVERIFY(m_fx.dialogs.entries.isEmpty()); // no question of its own
     QCOMPARE(callsSince(0), (QStringList{
-                                QStringLiteral("delBensComp[\"07\",\"02\",\"03/2024\",\"7\"]"),
+                                callText("delBensComp", {Company, Tax, "03/2024", "7"}),
                                 QStringLiteral("setCiap"),
                                 QStringLiteral("getCIAP"),
                             }));
@@ -758,11 +764,11 @@ void tst_Posting::deleteFailures_data() {
     QTest::addColumn<int>("changes");
 
     QTest::newRow("assets not removed: the row stays")
-        << "delBensComp"
-        << QStringList{QStringLiteral("delBensComp[\"07\",\"02\",\"03/2024\",\"7\"]")} << 1 << 0;
+        << "delBensComp" << QStringList{callText("delBensComp", {Company, Tax, "03/2024", "7"})}
+        << 1 << 0;
     QTest::newRow("deletion refused: the row back, not left in the log, no reload")
         << "setCiap"
-        << QStringList{QStringLiteral("delBensComp[\"07\",\"02\",\"03/2024\",\"7\"]"),
+        << QStringList{callText("delBensComp", {Company, Tax, "03/2024", "7"}),
                        QStringLiteral("setCiap")}
         << 1 << 0;
 }

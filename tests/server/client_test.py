@@ -93,13 +93,22 @@ def check(c):
     assert " - Apropriado - " in competencias[0]["NOME"]
     for r in competencias:
         assert r["LOCATE"] == "C" + r["NRSEQCIAP"] and len(r["NRSEQCIAP"]) == 10
-        assert abs(r["VRCREDAPROPCIAP"] - r["VRSALDOPARCCIAP"] * r["VRCOEFICIAP"]) < 1e-6
-        assert abs(r["VRCOEFICIAP"] - r["VRSAIDATRIBCIAP"] / r["VRSAIDACIAP"]) < 1e-12
+        quotient = r["VRSAIDATRIBCIAP"] / r["VRSAIDACIAP"]
+        if r["IDSITCOMPETCIAP"] == "A":
+            # As the tax file carries it: the coefficient at 8 decimals, the credit in cents.
+            assert r["VRCOEFICIAP"] == round(quotient, 8), r
+            assert r["VRCREDAPROPCIAP"] == round(r["VRSALDOPARCCIAP"] * r["VRCOEFICIAP"], 2), r
+        else:
+            assert abs(r["VRCREDAPROPCIAP"] - r["VRSALDOPARCCIAP"] * r["VRCOEFICIAP"]) < 1e-6
+            assert abs(r["VRCOEFICIAP"] - quotient) < 1e-12
 
     last = competencias[-1]
     assets = rows(c.result("getBensComp", last["COMPETENCIA"], "01", "01", last["NRSEQCIAP"]))
     assert len(assets) == last["ITEMEXISTE"]
     assert abs(sum(a["VRPARCELACIAP"] for a in assets) - last["VRSALDOPARCCIAP"]) < 0.005
+    oldest = competencias[0]
+    shares = rows(c.result("getBensComp", oldest["COMPETENCIA"], "01", "01", oldest["NRSEQCIAP"]))
+    assert round(sum(a["VRAPROPARCCIAP"] for a in shares), 2) == oldest["VRCREDAPROPCIAP"], oldest
 
     # A new competência for this month, as the screen posts it.
     month = month_text(today)

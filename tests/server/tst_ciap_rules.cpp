@@ -1,12 +1,15 @@
+#include "AppropriationRules.h"
 #include "CiapRules.h"
 #include "Keys.h"
 #include "Month.h"
+#include "OutgoingRules.h"
 #include "Params.h"
 #include "ServerOptions.h"
 #include "ServiceError.h"
 #include "StorageError.h"
 
 #include <QJsonArray>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace ciap::server;
@@ -58,45 +61,56 @@ private Q_SLOTS:
         QCOMPARE(Keys::matchRegistration(stored, QStringLiteral("11")), std::nullopt);
     }
 
-    // LC 87/96 art. 20 §5: instalment n of month m, while 1 <= n <= count and still in use.
+    // LC 87/96 art. 20 §5: instalment n of month m, while 1 <= n <= count and still in use;
+    // in the month of its exit as the state reads §5 V.
     void instalments_data() {
         QTest::addColumn<QDate>("entry");
         QTest::addColumn<double>("credit");
         QTest::addColumn<int>("count");
         QTest::addColumn<QDate>("exit");
+        QTest::addColumn<bool>("exitMonthCounts");
         QTest::addColumn<QString>("month");
         QTest::addColumn<int>("number");
         QTest::addColumn<qint64>("cents");
         const QDate none;
         QTest::newRow("first month, entry at month end")
-            << QDate(2024, 1, 31) << 4800.0 << 48 << none << "01/2024" << 1 << qint64(10000);
+            << QDate(2024, 1, 31) << 4800.0 << 48 << none << true << "01/2024" << 1
+            << qint64(10000);
         QTest::newRow("month before entry")
-            << QDate(2024, 1, 1) << 4800.0 << 48 << none << "12/2023" << 0 << qint64(0);
-        QTest::newRow("48th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << "01/2024" << 48
-                              << qint64(2083);
-        QTest::newRow("49th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << "02/2024" << 49
-                              << qint64(0);
+            << QDate(2024, 1, 1) << 4800.0 << 48 << none << true << "12/2023" << 0 << qint64(0);
+        QTest::newRow("48th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << true << "01/2024"
+                              << 48 << qint64(2083);
+        QTest::newRow("49th") << QDate(2020, 2, 5) << 1000.0 << 48 << none << true << "02/2024"
+                              << 49 << qint64(0);
         QTest::newRow("cut down, never up")
-            << QDate(2024, 1, 1) << 100.0 << 48 << none << "05/2024" << 5 << qint64(208);
+            << QDate(2024, 1, 1) << 100.0 << 48 << none << true << "05/2024" << 5 << qint64(208);
         QTest::newRow("cut down .99")
-            << QDate(2024, 1, 1) << 47.99 << 48 << none << "01/2024" << 1 << qint64(99);
-        QTest::newRow("sold in the month") << QDate(2023, 6, 1) << 2400.0 << 48
-                                           << QDate(2024, 1, 20) << "01/2024" << 8 << qint64(5000);
-        QTest::newRow("sold the month before")
-            << QDate(2023, 6, 1) << 2400.0 << 48 << QDate(2023, 12, 31) << "01/2024" << 8
+            << QDate(2024, 1, 1) << 47.99 << 48 << none << true << "01/2024" << 1 << qint64(99);
+        QTest::newRow("sold in the month, the state grants it")
+            << QDate(2023, 6, 1) << 2400.0 << 48 << QDate(2024, 1, 20) << true << "01/2024" << 8
+            << qint64(5000);
+        QTest::newRow("sold in the month, the state grants none")
+            << QDate(2023, 6, 1) << 2400.0 << 48 << QDate(2024, 1, 20) << false << "01/2024" << 8
             << qint64(0);
-        QTest::newRow("own count 12")
-            << QDate(2024, 1, 1) << 1200.0 << 12 << none << "12/2024" << 12 << qint64(10000);
+        QTest::newRow("entered and sold in one month, the state grants none")
+            << QDate(2024, 1, 2) << 4800.0 << 48 << QDate(2024, 1, 20) << false << "01/2024" << 1
+            << qint64(10000);
+        QTest::newRow("sold the month before")
+            << QDate(2023, 6, 1) << 2400.0 << 48 << QDate(2023, 12, 31) << true << "01/2024" << 8
+            << qint64(0);
+        QTest::newRow("own count 12") << QDate(2024, 1, 1) << 1200.0 << 12 << none << true
+                                      << "12/2024" << 12 << qint64(10000);
         QTest::newRow("own count 12, 13th")
-            << QDate(2024, 1, 1) << 1200.0 << 12 << none << "01/2025" << 13 << qint64(0);
+            << QDate(2024, 1, 1) << 1200.0 << 12 << none << true << "01/2025" << 13 << qint64(0);
         QTest::newRow("no credit")
-            << QDate(2024, 1, 1) << 0.0 << 48 << none << "01/2024" << 1 << qint64(0);
+            << QDate(2024, 1, 1) << 0.0 << 48 << none << true << "01/2024" << 1 << qint64(0);
     }
     void instalments() {
         QFETCH(QDate, entry);
         QFETCH(double, credit);
         QFETCH(int, count);
         QFETCH(QDate, exit);
+        QFETCH(bool, exitMonthCounts);
         QFETCH(QString, month);
         QFETCH(int, number);
         QFETCH(qint64, cents);
@@ -105,14 +119,116 @@ private Q_SLOTS:
         a.ownIcms = credit;
         a.instalments = count;
         a.exitDate = exit;
+        const ExitMonthInstalment choice =
+            exitMonthCounts ? ExitMonthInstalment::Counts : ExitMonthInstalment::DoesNotCount;
         const Month m = *Month::parse(month);
         QCOMPARE(CiapRules::instalmentNumber(entry, m), number);
-        QCOMPARE(CiapRules::instalmentCents(a, m), cents);
+        QCOMPARE(CiapRules::instalmentCents(a, m, choice), cents);
         // Over the whole life the instalments never add up to more than the credit.
         qint64 total = 0;
         for (int i = 0; i < count + 2; ++i)
-            total += CiapRules::instalmentCents(a, Month::of(entry).addMonths(i));
+            total += CiapRules::instalmentCents(a, Month::of(entry).addMonths(i), choice);
         QVERIFY(total <= CiapRules::creditCents(a));
+    }
+
+    // Which items are taxed by ICMS, by their CST or CSOSN.
+    void taxedByIcms_data() {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<bool>("statesIcms");
+        QTest::addColumn<int>("taxed"); // -1: unknown code
+        const QList<std::tuple<const char*, bool, int>> rows{
+            {"00", true, 1},   {"10", true, 1},   {"20", true, 1},   {"51", false, 1},
+            {"60", false, 1},  {"70", true, 1},   {"02", true, 1},   {"61", false, 1},
+            {"30", false, 0},  {"40", false, 0},  {"41", false, 0},  {"50", false, 0},
+            {"90", true, 1},   {"90", false, 0},  {"101", false, 1}, {"102", false, 1},
+            {"500", false, 1}, {"103", false, 0}, {"400", false, 0}, {"900", true, 1},
+            {"900", false, 0}, {"99", true, -1},  {"", false, -1},   {"0", true, -1},
+            {"000", true, -1}};
+        for (const auto& [code, states, taxed] : rows)
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(code), states ? "icms" : "-")))
+                << QString::fromLatin1(code) << states << taxed;
+    }
+    void taxedByIcms() {
+        QFETCH(QString, situation);
+        QFETCH(bool, statesIcms);
+        QFETCH(int, taxed);
+        const auto got = OutgoingRules::taxedByIcms(situation, statesIcms);
+        QCOMPARE(got.has_value() ? int(*got) : -1, taxed);
+    }
+
+    // The appropriated figures as the tax file carries them: IND_PER_SAI at 8 decimals,
+    // ICMS_APROP in cents, shares adding up to it.
+    void appropriation_data() {
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("taxed");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QList<qint64>>("instalments");
+        QTest::addColumn<qint64>("index");
+        QTest::addColumn<qint64>("credit");
+        QTest::addColumn<QList<qint64>>("shares");
+        const QList<qint64> january{10000, 2083, 5000, 2500};
+        QTest::newRow("January, 0.6")
+            << qint64(150000) << qint64(90000) << "01" << january << qint64(60000000)
+            << qint64(11750) << QList<qint64>{6000, 1250, 3000, 1500};
+        QTest::newRow("exporter, two thirds rounded up")
+            << qint64(9000000) << qint64(6000000) << "01" << QList<qint64>{10000, 2500, 2000}
+            << qint64(66666667) << qint64(9667) << QList<qint64>{6667, 1667, 1333};
+        QTest::newRow("one third, cut")
+            << qint64(300) << qint64(100) << "01" << QList<qint64>{100, 100, 100}
+            << qint64(33333333) << qint64(100) << QList<qint64>{34, 33, 33};
+        QTest::newRow("kind 50, no taxed: whole balance")
+            << qint64(50000) << qint64(0) << "50" << january << qint64(0) << qint64(19583)
+            << january;
+        QTest::newRow("kind 60, no outgoing") << qint64(0) << qint64(0) << "60" << january
+                                              << qint64(100000000) << qint64(19583) << january;
+        QTest::newRow("no outgoing, other kind: no division, nothing")
+            << qint64(0) << qint64(0) << "01" << january << qint64(0) << qint64(0)
+            << QList<qint64>{0, 0, 0, 0};
+        QTest::newRow("all taxed") << qint64(8000) << qint64(8000) << "01" << january
+                                   << qint64(100000000) << qint64(19583) << january;
+    }
+    void appropriation() {
+        QFETCH(qint64, total);
+        QFETCH(qint64, taxed);
+        QFETCH(QString, kind);
+        QFETCH(QList<qint64>, instalments);
+        QFETCH(qint64, index);
+        QFETCH(qint64, credit);
+        QFETCH(QList<qint64>, shares);
+        const AppropriationRules::Result r =
+            AppropriationRules::appropriate(total, taxed, kind, instalments);
+        QCOMPARE(r.index, index);
+        QCOMPARE(r.creditCents, credit);
+        QCOMPARE(r.shares, shares);
+    }
+
+    // Whatever the figures: the credit is the balance times the 8-decimal coefficient to the
+    // cent, and the shares add up to it, each within a cent of its exact part.
+    void appropriationAddsUp() {
+        QRandomGenerator random(20240131);
+        for (int round = 0; round < 500; ++round) {
+            const qint64 total = 1 + random.bounded(Q_INT64_C(100000000000));
+            const qint64 taxed = random.bounded(total + 1);
+            QList<qint64> instalments;
+            for (int i = 0, n = 1 + int(random.bounded(60)); i < n; ++i)
+                instalments << random.bounded(Q_INT64_C(50000000));
+            const auto r =
+                AppropriationRules::appropriate(total, taxed, QStringLiteral("01"), instalments);
+            const long double exactIndex = (long double)taxed / (long double)total * 1e8L;
+            QVERIFY(std::fabs((long double)r.index - exactIndex) <= 0.5L);
+            qint64 balance = 0;
+            qint64 sum = 0;
+            for (int i = 0; i < instalments.size(); ++i) {
+                balance += instalments[i];
+                sum += r.shares[i];
+                const long double exact = (long double)instalments[i] * r.index / 1e8L;
+                QVERIFY(r.shares[i] >= qint64(exact) && r.shares[i] <= qint64(exact) + 1);
+            }
+            QCOMPARE(sum, r.creditCents);
+            QVERIFY(std::fabs((long double)r.creditCents - (long double)balance * r.index / 1e8L) <=
+                    0.5L);
+        }
     }
 
     void creditOfFourParts() {
@@ -123,7 +239,9 @@ private Q_SLOTS:
         a.difalIcms = 49.5;
         a.entry = QDate(2024, 1, 1);
         QCOMPARE(CiapRules::creditCents(a), qint64(120000));
-        QCOMPARE(CiapRules::instalment(a, *Month::parse(QStringLiteral("01/2024"))), 25.0);
+        QCOMPARE(CiapRules::instalment(a, *Month::parse(QStringLiteral("01/2024")),
+                                       ExitMonthInstalment::Counts),
+                 25.0);
     }
 
     // The figures of a month, whatever kind of tax.

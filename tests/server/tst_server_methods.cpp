@@ -6,6 +6,9 @@
 #include <QTest>
 
 using ciap::DataPacket;
+using fixture::Company;
+using fixture::OtherCompany;
+using fixture::Tax;
 
 class TestServerMethods : public QObject {
     Q_OBJECT
@@ -17,10 +20,10 @@ private:
     CiapApi api() { return CiapApi(*m_client); }
     DataPacket createAndList(const QString& tax, const QString& reg, const QString& month,
                              int* row) {
-        const QJsonObject r = api().create(QStringLiteral("01"), tax, reg, month);
+        const QJsonObject r = api().create(Company, tax, reg, month);
         if (!r.contains(QStringLiteral("result")))
             qWarning("create failed: %s", qPrintable(m_client->errorMessage(r)));
-        const DataPacket p = api().list(QStringLiteral("01"), tax);
+        const DataPacket p = api().list(Company, tax);
         *row = CiapApi::find(p, month, reg);
         return p;
     }
@@ -42,25 +45,24 @@ private Q_SLOTS:
         QCOMPARE(m_fx.db
                      .scalar(QStringLiteral("SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA WHERE ? = "
                                             "CDEMPRESA ORDER BY CDEMPRESA"),
-                             {"01"})
+                             {Company})
                      .toString(),
-                 QStringLiteral("01"));
-        QCOMPARE(
-            m_fx.db
-                .scalar(QStringLiteral("SELECT NMIMPOSTO FROM IMPOSTO WHERE ? = CDIMPOSTO"), {"02"})
-                .toString(),
-            QStringLiteral("ICMS INTEGRAL"));
+                 Company);
+        QCOMPARE(m_fx.db
+                     .scalar(QStringLiteral("SELECT NMIMPOSTO FROM IMPOSTO WHERE ? = CDIMPOSTO"),
+                             {fixture::WholeTax})
+                     .toString(),
+                 QStringLiteral("ICMS INTEGRAL"));
     }
 
     void verificaImposto_data() {
         QTest::addColumn<QString>("tax");
         QTest::addColumn<QString>("kind");
-        QTest::newRow("ICMS") << "01"
-                              << "01";
-        QTest::newRow("unpadded") << "2"
+        QTest::newRow("ICMS") << Tax << "01";
+        QTest::newRow("unpadded") << "8"
                                   << "50";
-        QTest::newRow("60") << "03"
-                            << "60";
+        QTest::newRow("60") << fixture::StTax << "60";
+        QTest::newRow("a company's code") << Company << QString();
         QTest::newRow("unknown") << "99" << QString();
     }
     void verificaImposto() {
@@ -80,27 +82,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("all") << "01"
-                             << "T"
+        QTest::newRow("all") << Company << "T"
                              << "" << QStringList{"111", "ABC-9", "O'Brien \"x\""};
-        QTest::newRow("one, other case and blanks") << "01"
-                                                    << ""
+        QTest::newRow("one, other case and blanks") << Company << ""
                                                     << " abc-9 " << QStringList{"ABC-9"};
-        QTest::newRow("quotes stored literally") << "01"
-                                                 << ""
+        QTest::newRow("quotes stored literally") << Company << ""
                                                  << "o'brien \"X\"" << QStringList{"O'Brien \"x\""};
-        QTest::newRow("unknown") << "01"
-                                 << ""
+        QTest::newRow("unknown") << Company << ""
                                  << "999" << QStringList();
         QTest::newRow("empty company") << ""
                                        << "T"
                                        << "" << QStringList();
-        QTest::newRow("other company") << "2"
-                                       << "T"
-                                       << "" << QStringList{"222"};
-        QTest::newRow("not of this company") << "01"
-                                             << ""
+        QTest::newRow("other company, unpadded") << "4"
+                                                 << "T"
+                                                 << "" << QStringList{"111", "222"};
+        QTest::newRow("not of this company") << Company << ""
                                              << "222" << QStringList();
+        QTest::newRow("a tax's code") << Tax << "T"
+                                      << "" << QStringList();
     }
     void inscEsta() {
         QFETCH(QString, company);
@@ -117,28 +116,30 @@ private Q_SLOTS:
 
     void vrParcelBemComp_data() {
         QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("company");
         QTest::addColumn<QString>("registration");
         QTest::addColumn<QVariant>("sum"); // invalid: no row
-        QTest::newRow("first, 48th, sold, four parts") << "01/2024"
-                                                       << "111" << QVariant(195.83);
-        QTest::newRow("after the 48th and the sale") << "02/2024"
-                                                     << "111" << QVariant(125.0);
-        QTest::newRow("a new asset starts") << "03/2024"
-                                            << "111" << QVariant(145.0);
-        QTest::newRow("before any entry") << "01/2020"
-                                          << "111" << QVariant();
-        QTest::newRow("registration in other case") << "01/2024"
-                                                    << "abc-9" << QVariant(10.0);
-        QTest::newRow("unknown registration") << "01/2024"
-                                              << "nope" << QVariant();
+        QTest::newRow("first, 48th, sold, four parts")
+            << "01/2024" << Company << "111" << QVariant(195.83);
+        QTest::newRow("after the 48th and the sale")
+            << "02/2024" << Company << "111" << QVariant(125.0);
+        QTest::newRow("a new asset starts") << "03/2024" << Company << "111" << QVariant(145.0);
+        QTest::newRow("before any entry") << "01/2020" << Company << "111" << QVariant();
+        QTest::newRow("registration in other case")
+            << "01/2024" << Company << "abc-9" << QVariant(10.0);
+        QTest::newRow("unknown registration") << "01/2024" << Company << "nope" << QVariant();
+        QTest::newRow("the other company's 111")
+            << "01/2024" << OtherCompany << "111" << QVariant(200.0);
+        QTest::newRow("the other company's, not ours")
+            << "01/2024" << Company << "222" << QVariant();
     }
     void vrParcelBemComp() {
         QFETCH(QString, month);
+        QFETCH(QString, company);
         QFETCH(QString, registration);
         QFETCH(QVariant, sum);
-        const DataPacket p =
-            m_client->packet(QStringLiteral("getVrParcelBemComp"),
-                             {month, QStringLiteral("01"), QStringLiteral("01"), registration});
+        const DataPacket p = m_client->packet(QStringLiteral("getVrParcelBemComp"),
+                                              {month, Tax, company, registration});
         QCOMPARE(p.fields, ciap::server::Packets::vrParcel());
         if (!sum.isValid()) {
             QCOMPARE(p.rows.size(), 0);
@@ -149,51 +150,53 @@ private Q_SLOTS:
     }
 
     void competExiste() {
-        auto count = [this](const QString& month, const QString& reg) {
+        auto count = [this](const QString& month, const QString& reg,
+                            const QString& company = Company) {
             const DataPacket p =
-                m_client->packet(QStringLiteral("getCompet_Existe"),
-                                 {month, QStringLiteral("01"), QStringLiteral("01"), reg});
+                m_client->packet(QStringLiteral("getCompet_Existe"), {month, Tax, company, reg});
             return p.rows.size() == 1 ? p.rows.at(0).at(0).toDouble() : -1.0;
         };
         QCOMPARE(count(QStringLiteral("01/2024"), QStringLiteral("111")), 0.0);
         QVERIFY(api()
-                    .create(QStringLiteral("01"), QStringLiteral("01"), QStringLiteral("111"),
-                            QStringLiteral("01/2024"))
+                    .create(Company, Tax, QStringLiteral("111"), QStringLiteral("01/2024"))
                     .contains(QStringLiteral("result")));
         QCOMPARE(count(QStringLiteral("01/2024"), QStringLiteral("111")), 1.0);
         QCOMPARE(count(QStringLiteral("01/2024"), QStringLiteral("ABC-9")), 0.0);
         QCOMPARE(count(QStringLiteral("02/2024"), QStringLiteral("111")), 0.0);
+        // The other company's registration of the same code has no competência.
+        QCOMPARE(count(QStringLiteral("01/2024"), QStringLiteral("111"), OtherCompany), 0.0);
     }
 
     void nrseqIsFreshAndFormatted() {
-        const QString a =
-            api().newSequence(QStringLiteral("01"), QStringLiteral("01"), QDate(2024, 1, 1));
-        const QString b =
-            api().newSequence(QStringLiteral("01"), QStringLiteral("01"), QDate(2024, 1, 1));
-        const QString other =
-            api().newSequence(QStringLiteral("01"), QStringLiteral("02"), QDate(2024, 1, 1));
+        const QString a = api().newSequence(Company, Tax, QDate(2024, 1, 1));
+        const QString b = api().newSequence(Company, Tax, QDate(2024, 1, 1));
+        const QString otherTax = api().newSequence(Company, fixture::WholeTax, QDate(2024, 1, 1));
+        const QString otherCompany = api().newSequence(OtherCompany, Tax, QDate(2024, 1, 1));
         QCOMPARE(a.size(), 10);
         QCOMPARE(b.toLongLong(), a.toLongLong() + 1);
-        QCOMPARE(other, QStringLiteral("0000000001"));
-        QCOMPARE(m_client->errorCode(
-                     m_client->call(QStringLiteral("getNrseqCiap"), {"77", "01", "2024-01-01"})),
-                 -32000);
+        QCOMPARE(otherTax, QStringLiteral("0000000001"));
+        QCOMPARE(otherCompany, QStringLiteral("0000000001"));
+        for (const QJsonArray& wrong :
+             {QJsonArray{"77", Tax, "2024-01-01"}, QJsonArray{Tax, Company, "2024-01-01"}})
+            QCOMPARE(m_client->errorCode(m_client->call(QStringLiteral("getNrseqCiap"), wrong)),
+                     -32000);
         const QJsonObject bad =
-            m_client->call(QStringLiteral("getNrseqCiap"), {"01", "01", "31/01/2024"});
+            m_client->call(QStringLiteral("getNrseqCiap"), {Company, Tax, "31/01/2024"});
         QCOMPARE(m_client->errorCode(bad), -32602);
         QVERIFY(m_client->errorMessage(bad).contains(QLatin1String("dtCompetencia")));
     }
 
     void listFieldsAndValues() {
-        QVERIFY(api()
-                    .create(QStringLiteral("01"), QStringLiteral("01"), QStringLiteral("111"),
-                            QStringLiteral("01/2024"), 1500, 900)
-                    .contains(QStringLiteral("result")));
-        const DataPacket p = api().list(QStringLiteral("01"), QStringLiteral("01"));
+        QVERIFY(
+            api()
+                .create(Company, Tax, QStringLiteral("111"), QStringLiteral("01/2024"), 1500, 900)
+                .contains(QStringLiteral("result")));
+        const DataPacket p = api().list(Company, Tax);
         QCOMPARE(p.fields, ciap::server::Packets::ciap());
         QCOMPARE(p.rows.size(), 1);
         auto v = [&](const char* f) { return CiapApi::value(p, 0, QString::fromLatin1(f)); };
-        QCOMPARE(v("CDEMPRESA").toString(), QStringLiteral("01"));
+        QCOMPARE(v("CDEMPRESA").toString(), Company);
+        QCOMPARE(v("CDIMPOSTO").toString(), Tax);
         QCOMPARE(v("COMPETENCIA").toString(), QStringLiteral("01/2024"));
         QCOMPARE(v("VRSAIDACIAP").toDouble(), 1500.0);
         QCOMPARE(v("VRCOEFICIAP").toDouble(), 0.6);
@@ -210,12 +213,15 @@ private Q_SLOTS:
     void listFilters() {
         for (const char* m : {"02/2024", "01/2024", "03/2024"})
             QVERIFY(api()
-                        .create("01", "01", "111", QString::fromLatin1(m))
+                        .create(Company, Tax, "111", QString::fromLatin1(m))
                         .contains(QStringLiteral("result")));
-        QVERIFY(api().create("01", "01", "abc-9", "01/2024").contains(QStringLiteral("result")));
+        QVERIFY(api().create(Company, Tax, "abc-9", "01/2024").contains(QStringLiteral("result")));
+        // The other company's competência of the same month and registration code stays its own.
+        QVERIFY(
+            api().create(OtherCompany, Tax, "111", "01/2024").contains(QStringLiteral("result")));
         auto months = [this](const char* from, const char* to, const char* reg) {
-            const DataPacket p =
-                m_client->packet(QStringLiteral("getCIAP"), {"01", "01", from, to, "A", "P", reg});
+            const DataPacket p = m_client->packet(QStringLiteral("getCIAP"),
+                                                  {Company, Tax, from, to, "A", "P", reg});
             QStringList out;
             for (int i = 0; i < p.rows.size(); ++i)
                 out << CiapApi::value(p, i, "COMPETENCIA").toString() + QLatin1Char(' ') +
@@ -230,7 +236,7 @@ private Q_SLOTS:
         // The situation texts the client sends are the ones it reads back.
         const DataPacket p =
             m_client->packet(QStringLiteral("getCIAP"),
-                             {"01", "01", "2024-03-01", "2024-03-01", "Feito", "Aberto", "T"});
+                             {Company, Tax, "2024-03-01", "2024-03-01", "Feito", "Aberto", "T"});
         QVERIFY(CiapApi::value(p, 0, "NOME")
                     .toString()
                     .startsWith(QLatin1String("03/2024 - Aberto - ")));
@@ -238,11 +244,11 @@ private Q_SLOTS:
 
     void loadsAndAssets() {
         int row = -1;
-        DataPacket p = createAndList("01", "111", "01/2024", &row);
+        DataPacket p = createAndList(Tax, "111", "01/2024", &row);
         QVERIFY(row >= 0);
         QCOMPARE(CiapApi::loaded(api().load(p, row, "BEM")), QStringLiteral("OK"));
         QCOMPARE(CiapApi::loaded(api().load(p, row, "IMP")), QStringLiteral("OK"));
-        p = api().list("01", "01");
+        p = api().list(Company, Tax);
         QCOMPARE(CiapApi::value(p, row, "ITEMEXISTE").toDouble(), 4.0);
         QCOMPARE(CiapApi::value(p, row, "VRSALDOPARCCIAP").toDouble(), 195.83);
         QCOMPARE(CiapApi::value(p, row, "VRSAIDACIAP").toDouble(), 1500.0);
@@ -266,12 +272,12 @@ private Q_SLOTS:
 
     void loadFailures() {
         int row = -1;
-        DataPacket p = createAndList("01", "111", "01/2020", &row);
+        DataPacket p = createAndList(Tax, "111", "01/2020", &row);
         QCOMPARE(CiapApi::loaded(api().load(p, row, "BEM")), QStringLiteral("N_PARCELAS"));
-        p = createAndList("01", "111", "02/2024", &row);
+        p = createAndList(Tax, "111", "02/2024", &row);
         QCOMPARE(CiapApi::loaded(api().load(p, row, "IMP")), QStringLiteral("TOTAL_NULO"));
         QCOMPARE(m_client->errorCode(api().load(p, row, "XYZ")), -32602);
-        const DataPacket after = api().list("01", "01");
+        const DataPacket after = api().list(Company, Tax);
         QCOMPARE(CiapApi::value(after, row, "VRSAIDACIAP").toDouble(), 0.0);
         QCOMPARE(CiapApi::value(after, row, "ITEMEXISTE").toDouble(), 0.0);
     }
@@ -280,9 +286,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("tax");
         QTest::addColumn<bool>("withInvoices");
         QTest::addColumn<double>("coefficient");
-        QTest::newRow("50 with invoices") << "02" << true << 1.0;
-        QTest::newRow("60 without invoices") << "03" << false << 1.0;
-        QTest::newRow("other without invoices") << "01" << false << 0.0;
+        QTest::newRow("50 with invoices") << fixture::WholeTax << true << 1.0;
+        QTest::newRow("60 without invoices") << fixture::StTax << false << 1.0;
+        QTest::newRow("other without invoices") << Tax << false << 0.0;
     }
     void wholeBalanceKinds() {
         QFETCH(QString, tax);
@@ -293,22 +299,22 @@ private Q_SLOTS:
         api().load(p, row, "BEM");
         if (withInvoices)
             api().load(p, row, "IMP");
-        p = api().list("01", tax);
+        p = api().list(Company, tax);
         QCOMPARE(CiapApi::value(p, row, "VRCOEFICIAP").toDouble(), coefficient);
-        const double expected = tax == QLatin1String("01") ? 0.0 : 195.83;
+        const double expected = tax == Tax ? 0.0 : 195.83;
         QCOMPARE(CiapApi::value(p, row, "VRCREDAPROPCIAP").toDouble(), expected);
         const DataPacket assets =
             m_client->packet(QStringLiteral("getBensComp"), api().key(p, row));
-        QCOMPARE(CiapApi::value(assets, 0, "VRAPROPARCCIAP").toDouble(),
-                 tax == QLatin1String("01") ? 0.0 : 100.0);
+        QCOMPARE(CiapApi::value(assets, 0, "VRAPROPARCCIAP").toDouble(), tax == Tax ? 0.0 : 100.0);
     }
 
     void bensCompOfNoRow() {
-        const DataPacket p = m_client->packet(QStringLiteral("getBensComp"), {"", "01", "01", ""});
+        const DataPacket p =
+            m_client->packet(QStringLiteral("getBensComp"), {"", Company, Tax, ""});
         QCOMPARE(p.fields, ciap::server::Packets::bensComp());
         QCOMPARE(p.rows.size(), 0);
         QCOMPARE(m_client->errorCode(
-                     m_client->call(QStringLiteral("getBensComp"), {"13/2024", "01", "01", "1"})),
+                     m_client->call(QStringLiteral("getBensComp"), {"13/2024", Company, Tax, "1"})),
                  -32602);
     }
 
@@ -327,11 +333,11 @@ private Q_SLOTS:
         QFETCH(bool, loadFirst);
         QFETCH(QVariant, situacao);
         int row = -1;
-        const DataPacket p = createAndList("01", "111", "01/2024", &row);
+        const DataPacket p = createAndList(Tax, "111", "01/2024", &row);
         if (loadFirst)
             api().load(p, row, "BEM");
-        const DataPacket v =
-            m_client->packet(QStringLiteral("VdBemParcel"), {"01", "01", "01/2024", asset, "111"});
+        const DataPacket v = m_client->packet(QStringLiteral("VdBemParcel"),
+                                              {Company, Tax, "01/2024", asset, "111"});
         QCOMPARE(v.fields, ciap::server::Packets::vdBemParcel());
         if (!situacao.isValid()) {
             QCOMPARE(v.rows.size(), 0);
@@ -346,15 +352,15 @@ private Q_SLOTS:
 
     void gravaInfBensCiap() {
         int row = -1;
-        DataPacket p = createAndList("01", "111", "03/2024", &row);
+        DataPacket p = createAndList(Tax, "111", "03/2024", &row);
         const QString seq = CiapApi::value(p, row, "NRSEQCIAP").toString();
         auto grava = [&](const QString& asset, const QString& op) {
             return m_client->call(QStringLiteral("GravaInfBensCiap"),
-                                  {"01", asset, "01", "2024-03-01", op, "111", seq});
+                                  {Company, asset, Tax, "2024-03-01", op, "111", seq});
         };
         QVERIFY(grava("6", "I").value("result").isNull());
         QVERIFY(grava("0000000006", "I").value("result").isNull()); // an edited row is "I" again
-        p = api().list("01", "01");
+        p = api().list(Company, Tax);
         QCOMPARE(CiapApi::value(p, row, "ITEMEXISTE").toDouble(), 1.0);
         QCOMPARE(CiapApi::value(p, row, "VRSALDOPARCCIAP").toDouble(), 20.0);
         const DataPacket assets =
@@ -372,23 +378,23 @@ private Q_SLOTS:
         QCOMPARE(m_client->errorCode(grava("6", "X")), -32602);
         QVERIFY(grava("6", "D").value("result").isNull());
         QVERIFY(grava("6", "D").value("result").isNull()); // gone already: nothing to do
-        p = api().list("01", "01");
+        p = api().list(Company, Tax);
         QCOMPARE(CiapApi::value(p, row, "ITEMEXISTE").toDouble(), 0.0);
         QCOMPARE(CiapApi::value(p, row, "VRSALDOPARCCIAP").toDouble(), 0.0);
         // A competência that does not exist any more is named as such.
         QCOMPARE(m_client->errorCode(
                      m_client->call(QStringLiteral("GravaInfBensCiap"),
-                                    {"01", "6", "01", "2024-03-01", "I", "111", "987654"})),
+                                    {Company, "6", Tax, "2024-03-01", "I", "111", "987654"})),
                  -32000);
     }
 
     void delBensComp() {
         int row = -1;
-        DataPacket p = createAndList("01", "111", "01/2024", &row);
+        DataPacket p = createAndList(Tax, "111", "01/2024", &row);
         api().load(p, row, "BEM");
-        QJsonArray args{"01", "01", "01/2024", CiapApi::value(p, row, "NRSEQCIAP").toString()};
+        QJsonArray args{Company, Tax, "01/2024", CiapApi::value(p, row, "NRSEQCIAP").toString()};
         QVERIFY(m_client->call(QStringLiteral("delBensComp"), args).value("result").isNull());
-        p = api().list("01", "01");
+        p = api().list(Company, Tax);
         QCOMPARE(CiapApi::value(p, row, "ITEMEXISTE").toDouble(), 0.0);
         QCOMPARE(CiapApi::value(p, row, "VRSALDOPARCCIAP").toDouble(), 0.0);
         QCOMPARE(CiapApi::value(p, row, "VRCREDAPROPCIAP").toDouble(), 0.0);

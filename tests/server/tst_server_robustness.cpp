@@ -11,25 +11,27 @@
 #include <thread>
 
 using ciap::DataPacket;
+using fixture::Company;
+using fixture::Tax;
 
 namespace {
 
 // A valid call of every method; the tests bend one argument at a time.
 QList<QPair<QString, QJsonArray>> validCalls() {
     return {
-        {"getVerificaImposto", {"01"}},
-        {"getCIAP", {"01", "01", "2024-01-01", "2024-12-31", "Apropriado", "Pendente", "T"}},
-        {"getBensComp", {"01/2024", "01", "01", "1"}},
-        {"getNrseqCiap", {"01", "01", "2024-01-01"}},
-        {"getVrParcelBemComp", {"01/2024", "01", "01", "111"}},
-        {"getCompet_Existe", {"01/2024", "01", "01", "111"}},
-        {"GravaInfBensCiap", {"01", "1", "01", "2024-01-01", "I", "111", "1"}},
-        {"VdBemParcel", {"01", "01", "01/2024", "1", "111"}},
-        {"delBensComp", {"01", "01", "01/2024", "1"}},
-        {"CarregaImpostoNFBemParcela", {"01/2024", "01", "01", 0.0, "IMP", "111", "1"}},
-        {"Apropriar", {"01", "01", "01/2024", 0.0, "1"}},
-        {"cancelaApropriacao", {"01", "1", "2024-01-01", "01"}},
-        {"getInscEsta", {"01", "T", ""}},
+        {"getVerificaImposto", {Tax}},
+        {"getCIAP", {Company, Tax, "2024-01-01", "2024-12-31", "Apropriado", "Pendente", "T"}},
+        {"getBensComp", {"01/2024", Company, Tax, "1"}},
+        {"getNrseqCiap", {Company, Tax, "2024-01-01"}},
+        {"getVrParcelBemComp", {"01/2024", Company, Tax, "111"}},
+        {"getCompet_Existe", {"01/2024", Company, Tax, "111"}},
+        {"GravaInfBensCiap", {Company, "1", Tax, "2024-01-01", "I", "111", "1"}},
+        {"VdBemParcel", {Company, Tax, "01/2024", "1", "111"}},
+        {"delBensComp", {Company, Tax, "01/2024", "1"}},
+        {"CarregaImpostoNFBemParcela", {"01/2024", Company, Tax, 0.0, "IMP", "111", "1"}},
+        {"Apropriar", {Company, Tax, "01/2024", 0.0, "1"}},
+        {"cancelaApropriacao", {Company, "1", "2024-01-01", Tax}},
+        {"getInscEsta", {Company, "T", ""}},
     };
 }
 
@@ -54,7 +56,7 @@ private:
     bool alive() {
         auto c = m_fx.connect();
         return c &&
-               c->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray() ==
+               c->result(QStringLiteral("getVerificaImposto"), {Tax}).toArray() ==
                    QJsonArray{"01"} &&
                m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM EMPRESA")).toInt() == 2;
     }
@@ -100,7 +102,7 @@ private Q_SLOTS:
 
     // Quotes, SQL and control characters in every text argument are data, never SQL.
     void hostileTextInEveryArgument() {
-        api().create("01", "01", "111", "01/2024");
+        api().create(Company, Tax, "111", "01/2024");
         for (const auto& [method, args] : validCalls()) {
             for (int i = 0; i < args.size(); ++i) {
                 if (!args.at(i).isString())
@@ -119,23 +121,23 @@ private Q_SLOTS:
         }
         // The text fields of a delta are data too.
         for (const QString& evil : hostileTexts) {
-            const QString seq = api().newSequence("01", "01", QDate(2024, 6, 1));
-            for (const auto& delta : {api().insertion("01", "01", evil, "06/2024", 0, 0, seq),
-                                      api().insertion("01", "01", "111", evil, 0, 0, seq),
-                                      api().insertion(evil, "01", "111", "06/2024", 0, 0, seq)}) {
+            const QString seq = api().newSequence(Company, Tax, QDate(2024, 6, 1));
+            for (const auto& delta : {api().insertion(Company, Tax, evil, "06/2024", 0, 0, seq),
+                                      api().insertion(Company, Tax, "111", evil, 0, 0, seq),
+                                      api().insertion(evil, Tax, "111", "06/2024", 0, 0, seq)}) {
                 const int code = m_client->errorCode(api().apply(delta));
                 QVERIFY2(code == -32000 || code == -32602, qPrintable(QString::number(code)));
             }
         }
         QVERIFY(alive());
-        QCOMPARE(api().list("01", "01").rows.size(), 1);
+        QCOMPARE(api().list(Company, Tax).rows.size(), 1);
     }
 
     void quotedRegistrationStoredLiterally() {
         const QString reg = QStringLiteral("O'Brien \"x\"");
-        QJsonObject r = api().create("01", "01", reg, "01/2024");
+        QJsonObject r = api().create(Company, Tax, reg, "01/2024");
         QVERIFY2(r.contains(QStringLiteral("result")), qPrintable(m_client->errorMessage(r)));
-        const DataPacket p = api().list("01", "01", QStringLiteral("o'brien \"X\""));
+        const DataPacket p = api().list(Company, Tax, QStringLiteral("o'brien \"X\""));
         QCOMPARE(p.rows.size(), 1);
         QCOMPARE(CiapApi::value(p, 0, "CDINSCESTA").toString(), reg);
         QVERIFY(
@@ -168,14 +170,15 @@ private Q_SLOTS:
         QFETCH(int, code);
         const QJsonObject r = m_client->raw(frame + '\n');
         QCOMPARE(m_client->errorCode(r), code);
-        QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+        QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                  QJsonArray{"01"});
     }
 
     void notificationGetsNoReply() {
         m_client->send("{\"jsonrpc\":\"2.0\",\"method\":\"MZR02400.rdmCIAP.getVerificaImposto\","
-                       "\"params\":[\"01\"]}\n");
-        const QJsonObject r = m_client->call(QStringLiteral("getVerificaImposto"), {"02"});
+                       "\"params\":[\"07\"]}\n");
+        const QJsonObject r =
+            m_client->call(QStringLiteral("getVerificaImposto"), {fixture::WholeTax});
         QCOMPARE(r.value(QStringLiteral("result")).toArray(), QJsonArray{"50"});
     }
 
@@ -194,7 +197,7 @@ private Q_SLOTS:
                 big.socket().waitForDisconnected(5000));
         RpcTestClient other;
         QVERIFY(other.connectTo(small.host(), small.port()));
-        QCOMPARE(other.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+        QCOMPARE(other.result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                  QJsonArray{"01"});
         QVERIFY(small.stop());
     }
@@ -209,7 +212,7 @@ private Q_SLOTS:
             RpcTestClient c;
             c.setToken(token);
             QVERIFY(c.connectTo(guarded.host(), guarded.port()));
-            const QJsonObject r = c.call(QStringLiteral("getVerificaImposto"), {"01"});
+            const QJsonObject r = c.call(QStringLiteral("getVerificaImposto"), {Tax});
             QCOMPARE(c.errorCode(r), token == QLatin1String("s3cret") ? 0 : -32002);
         }
         QVERIFY(guarded.stop());
@@ -224,7 +227,7 @@ private Q_SLOTS:
         RpcTestClient second;
         for (RpcTestClient* c : {first.get(), &second}) {
             QVERIFY(c->connectTo(limited.host(), limited.port()));
-            QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+            QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                      QJsonArray{"01"});
         }
         RpcTestClient third;
@@ -234,7 +237,7 @@ private Q_SLOTS:
         QTest::qWait(200);
         RpcTestClient fourth;
         QVERIFY(fourth.connectTo(limited.host(), limited.port()));
-        QCOMPARE(fourth.result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+        QCOMPARE(fourth.result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                  QJsonArray{"01"});
         QVERIFY(limited.stop());
     }
@@ -258,9 +261,9 @@ private Q_SLOTS:
                     const QString month = QStringLiteral("%1/%2")
                                               .arg(k % 12 + 1, 2, 10, QLatin1Char('0'))
                                               .arg(2030 + i * 2 + k / 12);
-                    const QString seq = a.newSequence("01", "01", QDate(2030, 1, 1));
+                    const QString seq = a.newSequence(Company, Tax, QDate(2030, 1, 1));
                     numbers[i] << seq;
-                    if (!a.apply(a.insertion("01", "01", "111", month, 0, 0, seq))
+                    if (!a.apply(a.insertion(Company, Tax, "111", month, 0, 0, seq))
                              .contains(QStringLiteral("result")))
                         ++failures[i];
                 }
@@ -274,14 +277,14 @@ private Q_SLOTS:
             all << numbers[i];
         }
         QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), Clients * Each);
-        QCOMPARE(api().list("01", "01").rows.size(), Clients * Each);
+        QCOMPARE(api().list(Company, Tax).rows.size(), Clients * Each);
     }
 
     // A client that stalls mid-frame, or asks and never reads, holds no one else up.
     void slowClientsDoNotBlockOthers() {
         m_fx.db.addManyAssets(20000);
-        api().create("01", "01", "111", "01/2024");
-        DataPacket p = api().list("01", "01");
+        api().create(Company, Tax, "111", "01/2024");
+        DataPacket p = api().list(Company, Tax);
         QCOMPARE(m_client->errorCode(api().load(p, 0, "BEM")), 0);
         RpcTestClient stalled;
         QVERIFY(stalled.connectTo(m_fx.server.host(), m_fx.server.port()));
@@ -299,7 +302,7 @@ private Q_SLOTS:
         QElapsedTimer t;
         t.start();
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {"01"}).toArray(),
+            QCOMPARE(m_client->result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                      QJsonArray{"01"});
         QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
     }
@@ -317,12 +320,12 @@ private Q_SLOTS:
         const int Many =
             m_fx.db.isPostgres() ? 30000 : 120000; // enough to be mid-write when killed
         m_fx.db.addManyAssets(Many);
-        api().create("01", "01", "111", "01/2024");
-        const DataPacket p = api().list("01", "01");
+        api().create(Company, Tax, "111", "01/2024");
+        const DataPacket p = api().list(Company, Tax);
         const QJsonObject ask{{"jsonrpc", "2.0"},
                               {"id", 1},
                               {"method", "MZR02400.rdmCIAP.CarregaImpostoNFBemParcela"},
-                              {"params", QJsonArray{"01/2024", "01", "01", 0.0, "BEM", "111",
+                              {"params", QJsonArray{"01/2024", Company, Tax, 0.0, "BEM", "111",
                                                     CiapApi::value(p, 0, "NRSEQCIAP").toString()}}};
         m_client->send(QJsonDocument(ask).toJson(QJsonDocument::Compact) + '\n');
         if (delayMs < 0)
@@ -332,7 +335,7 @@ private Q_SLOTS:
         m_fx.server.kill();
         QVERIFY2(m_fx.server.start(m_fx.db.location()), qPrintable(m_fx.server.error()));
         m_client = m_fx.connect();
-        const DataPacket after = api().list("01", "01");
+        const DataPacket after = api().list(Company, Tax);
         QCOMPARE(after.rows.size(), 1);
         const int loaded = m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM")).toInt();
         qInfo("after kill at %d ms: %d assets loaded", delayMs, loaded);
@@ -344,8 +347,8 @@ private Q_SLOTS:
     }
 
     void oneLogLinePerCallWithoutValues() {
-        api().create("01", "01", "111", "01/2024", 1234.5, 678.25);
-        api().list("01", "01");
+        api().create(Company, Tax, "111", "01/2024", 1234.5, 678.25);
+        api().list(Company, Tax);
         m_client->call(QStringLiteral("nope"), {});
         const QString log = QString::fromUtf8(m_fx.server.log());
         QVERIFY(log.contains(

@@ -34,9 +34,11 @@ bool FilterFixture::start() {
                            " NMEMPRESA VARCHAR(40))")) &&
         sql(QStringLiteral("CREATE TABLE IMPOSTO (CDIMPOSTO VARCHAR(2) PRIMARY KEY,"
                            " NMIMPOSTO VARCHAR(30))")) &&
-        sql(QStringLiteral("INSERT INTO EMPRESA VALUES ('01', 'INDÚSTRIA UM LTDA'),"
-                           " ('02', 'COMÉRCIO DOIS S.A.')")) &&
-        sql(QStringLiteral("INSERT INTO IMPOSTO VALUES ('01', 'ICMS'), ('02', 'ICMS INTEGRAL')"));
+        sql(QStringLiteral("INSERT INTO EMPRESA VALUES ('%1', 'INDÚSTRIA UM LTDA'),"
+                           " ('%2', 'COMÉRCIO DOIS S.A.')")
+                .arg(fixture::Company, fixture::OtherCompany)) &&
+        sql(QStringLiteral("INSERT INTO IMPOSTO VALUES ('%1', 'ICMS'), ('%2', 'ICMS INTEGRAL')")
+                .arg(fixture::Tax, fixture::WholeTax));
     return registers && ScreenFixture::start(Window::Active);
 }
 
@@ -89,7 +91,7 @@ void FilterFixture::leavePanel() {
 }
 
 bool FilterFixture::commit() {
-    fillFilter(QStringLiteral("01"), QStringLiteral("01"), Jan, Mar);
+    fillFilter(fixture::Company, fixture::Tax, Jan, Mar);
     leavePanel();
     return form->dtsPadrao->DataSet() == form->cdsCIAP && form->cdsCIAP->Active();
 }

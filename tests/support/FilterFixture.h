@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 
 // The screen with its filter header as the filter tests need it: the host's registers on a
-// temporary SQLite database (EMPRESA 01 and 02, IMPOSTO 01 and 02), and the screen against the
+// temporary SQLite database (EMPRESA fixture::Company and OtherCompany, IMPOSTO fixture::Tax and
+// WholeTax), and the screen against the
 // scripted server in an active window, so that focus moves run the panel's and the fields' enter
 // and exit handlers.
 struct FilterFixture final : ScreenFixture {
@@ -30,7 +31,8 @@ struct FilterFixture final : ScreenFixture {
     void enterPanel();
     // Focus to the list, outside the panel: the panel's exit commits the filter.
     void leavePanel();
-    // Company and tax "01", January to March, committed; true when the list is loaded.
+    // fixture::Company and fixture::Tax, January to March, committed; true when the list is
+    // loaded.
     bool commit();
     QList<bool> visibleColumns() const;
     bool sql(const QString& statement);

@@ -3,6 +3,7 @@
 #include "HostServices.h"
 #include "TfrmCIAP.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 bool ScreenFixture::start(Window window) {
@@ -24,6 +25,11 @@ bool ScreenFixture::start(Window window) {
         return false;
     }
     return true;
+}
+
+void ScreenFixture::fillHeader() {
+    form->edtCdEmpresa->setText(fixture::Company);
+    form->edtCdImposto->setText(fixture::Tax);
 }
 
 void ScreenFixture::stop() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FixtureCodes.h"
 #include "RecordingDialogService.h"
 #include "ScriptedServer.h"
 
@@ -20,6 +21,9 @@ struct ScreenFixture {
     // False with the reason in error.
     bool start(Window window);
     void stop();
+    // The filter header's company and tax as the user typed them: fixture::Company and
+    // fixture::Tax, which differ, so that a call with the two swapped is seen.
+    void fillHeader();
 
     RecordingDialogService dialogs;
     ScriptedServer server;
