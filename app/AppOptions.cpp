@@ -3,11 +3,13 @@
 #include "HostErrors.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 AppOptions AppOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Controle de Crédito Imobilizado"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption server(QStringLiteral("server"),
                                     QStringLiteral("Application server to use."),
                                     QStringLiteral("host:port"));
@@ -42,8 +44,14 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     if (!parser.parse(arguments))
         throw EHostError(parser.errorText());
     AppOptions options;
-    if (parser.isSet(QStringLiteral("help"))) {
+    // --help-all comes with addHelpOption; Qt's own options are no business of this help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        options.helpText = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                         QCoreApplication::applicationVersion());
         return options;
     }
     if (parser.isSet(server)) {
@@ -66,4 +74,14 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     options.openScreen = parser.isSet(open) || !options.screenshot.isEmpty();
     options.embedded = parser.isSet(embedded);
     return options;
+}
+
+bool AppOptions::answersWithoutWindow(int argc, const char* const* argv) {
+    static const QStringList textOnly = {QStringLiteral("-h"), QStringLiteral("--help"),
+                                         QStringLiteral("-?"), QStringLiteral("--help-all"),
+                                         QStringLiteral("-v"), QStringLiteral("--version")};
+    for (int i = 1; i < argc; ++i)
+        if (textOnly.contains(QString::fromLocal8Bit(argv[i])))
+            return true;
+    return false;
 }

@@ -1,7 +1,9 @@
 #include "TNetConnection.h"
 
+#include "BusyIndicator.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "HostSettings.h"
 #include "NetTls.h"
 #include "PacketCodec.h"
 
@@ -15,6 +17,11 @@
 namespace {
 
 const QString LostText = QStringLiteral("A conexão com o servidor de aplicação foi perdida.");
+const QString StoppedText =
+    QStringLiteral("Operação não realizada: a espera pelo servidor de aplicação foi interrompida.");
+
+// What the waiting loop's exit code tells.
+constexpr int StopOffered = 2;
 
 ciap::RpcReply errorReply(int code, const QString& text) {
     ciap::RpcReply reply;
@@ -89,6 +96,7 @@ void TNetConnection::dropSocket() {
 }
 
 bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
+    m_waitStopped = false;
     if (done())
         return true;
     QEventLoop loop;
@@ -112,11 +120,25 @@ bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
     const std::shared_ptr<bool> alive = m_alive;
     m_loop = &loop;
     timer.start(timeoutMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    runWait(loop);
     if (!*alive)
         return false;
     m_loop = nullptr;
-    return !timedOut || done();
+    return (!timedOut && !m_waitStopped) || done();
+}
+
+void TNetConnection::runWait(QEventLoop& loop) {
+    // Input waits until the answer is in, so that nothing else starts meanwhile; once the
+    // wait has lasted, the busy indicator offers to stop it and takes input itself.
+    const int offerMs = m_stopOfferMs >= 0 ? m_stopOfferMs : HostSettings::stopOfferMs();
+    StopWaitingOffer offer(
+        offerMs, [&loop] { loop.exit(StopOffered); },
+        [this, &loop] {
+            m_waitStopped = true;
+            loop.quit();
+        });
+    if (loop.exec(QEventLoop::ExcludeUserInputEvents) == StopOffered)
+        loop.exec();
 }
 
 bool TNetConnection::connectSocket() {
@@ -146,6 +168,11 @@ bool TNetConnection::connectSocket() {
         m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         m_lastError.clear();
         return true;
+    }
+    if (m_waitStopped) {
+        dropSocket();
+        m_lastError = StoppedText;
+        return false;
     }
     m_lastError = connectFailure(finished);
     dropSocket();
@@ -314,6 +341,10 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
     if (!invalid.isEmpty())
         return errorReply(ciap::RpcCode::ParseError,
                           QStringLiteral("Resposta inválida do servidor: %1").arg(invalid));
+    // The connection goes with the call the user stopped waiting for; the next call opens a
+    // new one.
+    if (m_waitStopped)
+        return failure(StoppedText);
     if (!finished)
         return failure(QStringLiteral("O servidor de aplicação não respondeu em %1 s.")
                            .arg(QString::number(m_timeoutMs / 1000.0, 'g', 4)));

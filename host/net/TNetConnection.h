@@ -51,6 +51,10 @@ public:
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     int connectTimeoutMs() const { return m_connectTimeoutMs; } // default 10 s
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
+    // After this long the busy indicator offers to stop waiting; 0: never. Default: the
+    // host's setting (HostSettings::stopOfferMs).
+    int stopOfferMs() const { return m_stopOfferMs; }
+    void setStopOfferMs(int ms) { m_stopOfferMs = ms; }
 
     std::function<void(TNetConnection&)> BeforeConnect;
 
@@ -83,6 +87,7 @@ private:
     QString connectFailure(bool finished) const;
     void dropSocket();
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
+    void runWait(QEventLoop& loop);
 
     QString m_serverName;
     QString m_host;
@@ -91,6 +96,8 @@ private:
     bool m_throwException = false;
     int m_timeoutMs = 120000;
     int m_connectTimeoutMs = 10000;
+    int m_stopOfferMs = -1;     // -1: the host's setting
+    bool m_waitStopped = false; // the user stopped the last wait
     QString m_lastError;
     std::optional<bool> m_tls;
     std::optional<QString> m_caFile;

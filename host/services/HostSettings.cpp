@@ -10,6 +10,8 @@ const char* const KeyPort = "Server/Port";
 const char* const KeyToken = "Server/Token";
 const char* const KeyTls = "Server/Tls";
 const char* const KeyCaFile = "Server/CaFile";
+const char* const KeyStopOffer = "Server/StopOfferSeconds";
+constexpr double DefaultStopOfferSeconds = 5;
 
 struct Overrides {
     std::optional<QString> host;
@@ -93,4 +95,14 @@ void HostSettings::storeToken(const QString& token) {
 
 bool HostSettings::hasStoredServer() {
     return userSettings().value(KeyPort).toInt() > 0;
+}
+
+int HostSettings::stopOfferMs() {
+    bool ok = false;
+    const int fromEnvironment = qEnvironmentVariableIntValue("CIAP_STOP_OFFER_MS", &ok);
+    if (ok && fromEnvironment >= 0)
+        return fromEnvironment;
+    const double seconds =
+        userSettings().value(KeyStopOffer, DefaultStopOfferSeconds).toDouble(&ok);
+    return ok && seconds >= 0 ? int(seconds * 1000) : int(DefaultStopOfferSeconds * 1000);
 }

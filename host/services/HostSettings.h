@@ -27,4 +27,9 @@ public:
     static void storeToken(const QString& token);
 
     static bool hasStoredServer(); // the user configured a server (Server/Port set)
+
+    // How long a server call waits before the busy indicator offers to stop waiting
+    // (Server/StopOfferSeconds, default 5; 0 never offers). CIAP_STOP_OFFER_MS overrides it
+    // for a run.
+    static int stopOfferMs();
 };
