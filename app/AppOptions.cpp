@@ -3,17 +3,27 @@
 #include "HostErrors.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 AppOptions AppOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Controle de Crédito Imobilizado"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption server(QStringLiteral("server"),
                                     QStringLiteral("Application server to use."),
                                     QStringLiteral("host:port"));
     const QCommandLineOption token(QStringLiteral("token"),
                                    QStringLiteral("Shared token of the application server."),
                                    QStringLiteral("token"));
+    const QCommandLineOption tls(
+        QStringLiteral("tls"),
+        QStringLiteral("Connect to the application server with TLS, verifying its certificate."));
+    const QCommandLineOption tlsCa(
+        QStringLiteral("tls-ca"),
+        QStringLiteral(
+            "Trust only this certificate authority (PEM) for the server; implies --tls."),
+        QStringLiteral("file"));
     const QCommandLineOption database(
         QStringLiteral("database"),
         QStringLiteral("Database of the registers: SQLite file or postgresql:// URL."),
@@ -30,12 +40,18 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
     const QCommandLineOption embedded(
         QStringLiteral("embedded"),
         QStringLiteral("Start an own server on a local demo database."));
-    parser.addOptions({server, token, database, package, open, screenshot, embedded});
+    parser.addOptions({server, token, tls, tlsCa, database, package, open, screenshot, embedded});
     if (!parser.parse(arguments))
         throw EHostError(parser.errorText());
     AppOptions options;
-    if (parser.isSet(QStringLiteral("help"))) {
+    // --help-all comes with addHelpOption; Qt's own options are no business of this help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         options.helpText = parser.helpText();
+        return options;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        options.helpText = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                         QCoreApplication::applicationVersion());
         return options;
     }
     if (parser.isSet(server)) {
@@ -50,10 +66,22 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
         options.serverPort = port;
     }
     options.token = parser.value(token);
+    options.tlsCaFile = parser.value(tlsCa);
+    options.tls = parser.isSet(tls) || !options.tlsCaFile.isEmpty();
     options.database = parser.value(database);
     options.package = parser.value(package);
     options.screenshot = parser.value(screenshot);
     options.openScreen = parser.isSet(open) || !options.screenshot.isEmpty();
     options.embedded = parser.isSet(embedded);
     return options;
+}
+
+bool AppOptions::answersWithoutWindow(int argc, const char* const* argv) {
+    static const QStringList textOnly = {QStringLiteral("-h"), QStringLiteral("--help"),
+                                         QStringLiteral("-?"), QStringLiteral("--help-all"),
+                                         QStringLiteral("-v"), QStringLiteral("--version")};
+    for (int i = 1; i < argc; ++i)
+        if (textOnly.contains(QString::fromLocal8Bit(argv[i])))
+            return true;
+    return false;
 }

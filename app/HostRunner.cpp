@@ -44,6 +44,8 @@ QString HostRunner::storedDatabase() {
 void HostRunner::configure() {
     if (!m_options.token.isEmpty())
         setWebToken(m_options.token);
+    if (m_options.tls)
+        setWebTls(true, m_options.tlsCaFile);
     QString database = m_options.database;
     if (m_options.hasServer() && !m_options.embedded) {
         setWebServer(m_options.serverHost, m_options.serverPort);
@@ -57,6 +59,7 @@ void HostRunner::configure() {
         m_server = std::make_unique<EmbeddedServer>();
         m_server->start(database);
         setWebServer(m_server->host(), m_server->port());
+        setWebTls(false); // our own server, on loopback, whatever the settings say
     }
     if (!database.isEmpty())
         dtmDBGeral().open(database);

@@ -48,8 +48,10 @@ QColor buttonFace() {
 
 void setBackground(QWidget* widget, const QColor& colour) {
     QPalette p = widget->palette();
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
         p.setColor(g, QPalette::Base, colour);
+    // A control switched off must look it, whatever its role's colour.
+    p.setColor(QPalette::Disabled, QPalette::Base, buttonFace());
     widget->setPalette(p);
 }
 

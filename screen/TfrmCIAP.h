@@ -70,6 +70,10 @@ public:
     void btpImpostoAfterPesq(QObject* sender);
     void btnPesqInscEstaBeforePesq(QObject* sender, bool& allow);
     void btnPesqInscEstaAfterPesq(QObject* sender);
+    // After a pick that changed the header while the list is loaded: the header committed
+    // again, or the list closed when a check fails.
+    void commitPickedHeader();
+    QStringList headerTexts() const; // company, tax, registration as typed
 
     // ---- Competências: list and grid (TfrmCIAPCompetencias.cpp)
     void AtualizaCIAP();
@@ -237,4 +241,5 @@ private:
     void wireEvents();
 
     FocusTracker* m_focus = nullptr;
+    QStringList m_headerBeforePick; // headerTexts() when a lookup opened
 };

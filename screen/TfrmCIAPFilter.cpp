@@ -194,6 +194,11 @@ void TfrmCIAP::VD_CDINSCESTA(bool required, const QString& origin) {
 }
 
 void TfrmCIAP::panEmpresaEnter(QObject*) {
+    // Editing the filter closes the list: a row typed and not saved would go with it.
+    if (!mayDiscardChanges(cdsCIAP)) {
+        dbgPadrao->setFocus(Qt::OtherFocusReason);
+        throw EAbort();
+    }
     dtsPadrao->SetDataSet(nullptr);
     cdsCIAP->Close();
     if (!pgcPadrao->SheetEnabled(tshPadrao))
@@ -232,6 +237,7 @@ void TfrmCIAP::panEmpresaExit(QObject*) {
 }
 
 void TfrmCIAP::btpEmpresaBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     qryEmpresa->Close();
     qryEmpresa->Open();
 }
@@ -240,9 +246,11 @@ void TfrmCIAP::btpEmpresaAfterPesq(QObject*) {
     // Code first: its change handler clears the name.
     edtCdEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("CDEMPRESA"))->AsString());
     edtNmEmpresa->setText(qryEmpresa->FieldByName(QStringLiteral("NMEMPRESA"))->AsString());
+    commitPickedHeader();
 }
 
 void TfrmCIAP::btpImpostoBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     qryImposto->Close();
     qryImposto->Open();
 }
@@ -250,13 +258,34 @@ void TfrmCIAP::btpImpostoBeforePesq(QObject*, bool&) {
 void TfrmCIAP::btpImpostoAfterPesq(QObject*) {
     edtCdImposto->setText(qryImposto->FieldByName(QStringLiteral("CDIMPOSTO"))->AsString());
     edtNmImposto->setText(qryImposto->FieldByName(QStringLiteral("NMIMPOSTO"))->AsString());
+    commitPickedHeader();
 }
 
 void TfrmCIAP::btnPesqInscEstaBeforePesq(QObject*, bool&) {
+    m_headerBeforePick = headerTexts();
     cdsInscEsta->SetData(callServer(QStringLiteral("getInscEsta"),
                                     {edtCdEmpresa->text(), QStringLiteral("T"), QString()}));
 }
 
 void TfrmCIAP::btnPesqInscEstaAfterPesq(QObject*) {
     dbeInscEsta->setText(cdsInscEstaCDINSCESTA->AsString());
+    commitPickedHeader();
+}
+
+QStringList TfrmCIAP::headerTexts() const {
+    return {edtCdEmpresa->text(), edtCdImposto->text(), dbeInscEsta->text()};
+}
+
+void TfrmCIAP::commitPickedHeader() {
+    const bool changed = headerTexts() != m_headerBeforePick;
+    // The lookup buttons take no focus, so a pick can change the header under a loaded list;
+    // the commands would then act on a list the header no longer describes. The header is
+    // committed again as entering and leaving the panel would, the registration checked
+    // against the company it now belongs to. While the panel is being edited, leaving it
+    // commits.
+    if (!changed || !dtsPadrao->DataSet())
+        return;
+    panEmpresaEnter(panEmpresa);
+    VD_CDINSCESTA(false, QStringLiteral("FILTRO"));
+    panEmpresaExit(panEmpresa);
 }

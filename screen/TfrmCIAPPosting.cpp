@@ -113,10 +113,17 @@ void TfrmCIAP::cdsCIAPBeforePost(TClientDataSet& dataSet) {
 
 void TfrmCIAP::cdsCIAPAfterPost(TClientDataSet& dataSet) {
     if (dataSet.ChangeCount() > 0) {
-        // A failed send leaves the change in the log: the next post sends it again, and no
-        // reload throws it away.
-        const BusyScope busy(this);
-        callServer(QStringLiteral("setCiap"), {dataSet.DeltaVariant()});
+        const std::exception_ptr failure = runShowingFailure([&] {
+            const BusyScope busy(this);
+            callServer(QStringLiteral("setCiap"), {dataSet.DeltaVariant()});
+        });
+        if (failure) {
+            // What the server refused is not stored: the row goes back to editing with the
+            // user's values, as after a failed check, and leaves the change log, so that the
+            // next save sends only what is saved then.
+            dataSet.ReopenPost();
+            std::rethrow_exception(failure);
+        }
         if (dataSet.LogChanges)
             dataSet.MergeChangeLog();
     }
@@ -134,12 +141,18 @@ void TfrmCIAP::cdsCIAPBeforeDelete(TClientDataSet&) {
 }
 
 void TfrmCIAP::cdsCIAPAfterDelete(TClientDataSet& dataSet) {
-    {
+    const std::exception_ptr failure = runShowingFailure([&] {
         const BusyScope busy(this);
         callServer(QStringLiteral("setCiap"), {dataSet.DeltaVariant()});
-        if (dataSet.LogChanges)
-            dataSet.MergeChangeLog();
+    });
+    if (failure) {
+        // The server still has the row: it comes back, and the refused deletion leaves the log
+        // instead of riding along with the next save.
+        dataSet.CancelUpdates();
+        std::rethrow_exception(failure);
     }
+    if (dataSet.LogChanges)
+        dataSet.MergeChangeLog();
     AtualizaCIAP();
 }
 

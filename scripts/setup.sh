@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
-          libgl1-mesa-dev libbenchmark-dev python3 postgresql xvfb xauth clang-format)
+          libgl1-mesa-dev libbenchmark-dev python3 postgresql xvfb xauth clang-format
+          fonts-liberation2 openbox xdotool openssl)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,14 +3,17 @@
 #include "DemoData.h"
 #include "Dispatcher.h"
 #include "Migrations.h"
+#include "RpcLog.h"
 #include "RpcServer.h"
 #include "ServerOptions.h"
+#include "ServerTls.h"
 #include "Session.h"
 #include "SignalWatcher.h"
 #include "StorageError.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace ciap::server;
 
@@ -28,6 +31,23 @@ int prepareDatabase(const DatabaseConfig& config, bool demo) {
         return 1;
     }
     return 0;
+}
+
+// The connection settings the options ask for; nullopt when the certificate cannot be used.
+std::optional<ConnectionSettings> connectionSettings(const ServerOptions& options) {
+    ConnectionSettings s;
+    s.maxFrame = options.maxFrameMiB * 1024 * 1024;
+    s.authTimeoutMs = options.authTimeoutS * 1000;
+    s.idleTimeoutMs = options.idleTimeoutS * 1000;
+    if (!options.tls())
+        return s;
+    QString error;
+    s.tls = ServerTls::load(options.tlsCertificate, options.tlsKey, &error);
+    if (!s.tls || !ServerTls::selfCheck(*s.tls, &error)) {
+        std::fprintf(stderr, "ciap-server: %s\n", qPrintable(error));
+        return std::nullopt;
+    }
+    return s;
 }
 
 } // namespace
@@ -50,12 +70,14 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "ciap-server: %s\n", e.what());
         return 2;
     }
+    const auto settings = connectionSettings(*options);
+    if (!settings)
+        return 2;
     if (const int rc = prepareDatabase(*config, options->demo))
         return rc;
 
     const Dispatcher dispatcher(options->token, CiapMethods::all());
-    RpcServer server(*config, dispatcher, options->maxFrameMiB * 1024 * 1024,
-                     options->maxConnections);
+    RpcServer server(*config, dispatcher, *settings, options->limits);
     if (!server.listen(options->host, options->port)) {
         std::fprintf(stderr, "ciap-server: cannot listen on %s:%u: %s\n",
                      qPrintable(options->hostText), unsigned(options->port),
@@ -64,14 +86,23 @@ int main(int argc, char* argv[]) {
     }
     SignalWatcher signals;
     QObject::connect(&signals, &SignalWatcher::terminationRequested, &app, &QCoreApplication::quit);
-    std::fprintf(stderr, "ciap-server: serving %s on %s\n", qPrintable(config->describe()),
-                 qPrintable(options->hostText));
+    std::fprintf(stderr, "ciap-server: serving %s on %s, %s\n", qPrintable(config->describe()),
+                 qPrintable(options->hostText),
+                 settings->tls
+                     ? qPrintable(QStringLiteral("TLS with ") + ServerTls::describe(*settings->tls))
+                     : "plain text (no TLS)");
     std::fprintf(stdout, "listening on %s:%u\n", qPrintable(options->hostText),
                  unsigned(server.serverPort()));
     std::fflush(stdout);
 
     const int rc = app.exec();
-    server.shutdown();
+    if (!server.shutdown(options->shutdownTimeoutS * 1000)) {
+        // What those calls had not committed, the database rolls back when the process ends.
+        std::fprintf(stderr, "ciap-server: calls still running after %d s; stopping without them\n",
+                     options->shutdownTimeoutS);
+        std::fflush(stderr);
+        std::_Exit(3);
+    }
     std::fprintf(stderr, "ciap-server: stopped\n");
     return rc;
 }

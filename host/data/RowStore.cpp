@@ -77,6 +77,12 @@ void RowStore::remove(int row, bool log) {
     m_deleted.push_back(std::move(entry));
 }
 
+void RowStore::restore(int row, Entry entry) {
+    Entry& slot = m_rows[std::size_t(row)];
+    m_changes += int(entry.status != Status::Unchanged) - int(slot.status != Status::Unchanged);
+    slot = std::move(entry);
+}
+
 ciap::Delta RowStore::delta(PackedRow::Defs defs) const {
     struct Item {
         std::uint64_t sequence;

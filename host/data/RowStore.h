@@ -31,6 +31,8 @@ public:
     void insert(int row, PackedRow values, bool log);
     void update(int row, PackedRow values, bool log);
     void remove(int row, bool log);
+    // Puts back an entry as it was before a change (taken with at()), log count included.
+    void restore(int row, Entry entry);
 
     int changeCount() const { return m_changes; }
     ciap::Delta delta(PackedRow::Defs defs) const;

@@ -198,6 +198,7 @@ int TClientDataSet::storedIndex(int visibleRow) const {
 }
 
 void TClientDataSet::moveCursor(int row) {
+    d->lastPost.valid = false;
     d->cursor = row;
     d->bof = d->eof = false;
     Q_EMIT currentRowChanged(row);

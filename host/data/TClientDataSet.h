@@ -70,6 +70,12 @@ public:
     QVariant DeltaVariant() const; // QVariant holding Delta(), for a server argument
     void MergeChangeLog();
     void CancelUpdates(); // back to the last merged state
+    // Takes back the post that just ended (from its AfterPost, say, when the server refused
+    // what it sent): the row is in insert or edit state again with the values it was posted
+    // with, and the change log is as before the post, so the refused change is not sent
+    // again with the next one. No events. False, changing nothing, when anything else
+    // happened to the data set since the post.
+    bool ReopenPost();
 
     // Direct row access for models: value of a field in a row (0-based), without moving.
     // Visible rows are the stored rows plus, in insert state, the pending row at currentRow().

@@ -47,6 +47,7 @@ void TClientDataSet::Append() {
 void TClientDataSet::beginInsert(bool append) {
     checkActive();
     checkBrowseMode();
+    d->lastPost.valid = false;
     fire(BeforeInsert);
     fire(BeforeScroll);
 
@@ -88,6 +89,7 @@ void TClientDataSet::Edit() {
         Append();
         return;
     }
+    d->lastPost.valid = false;
     fire(BeforeEdit);
     d->buffer = d->store.at(d->cursor).current.values(d->span());
     m_state = DataSetState::Edit;
@@ -105,13 +107,19 @@ void TClientDataSet::Post() {
         return; // the handler ended the edit itself
 
     int row;
+    Private::LastPost post;
+    post.valid = true;
+    post.resets = d->resets;
     if (m_state == DataSetState::Insert) {
         row = d->insertRow;
+        post.inserted = true;
+        post.cursorBeforeInsert = d->cursorBeforeInsert;
         d->store.insert(row, PackedRow::pack(d->span(), d->buffer), LogChanges);
         d->cursor = row;
         d->insertRow = -1;
     } else {
         row = d->cursor;
+        post.previous = d->store.at(row);
         // An unchanged row is not logged: there is nothing to send.
         if (d->buffer != d->store.at(row).current.values(d->span()))
             d->store.update(row, PackedRow::pack(d->span(), d->buffer), LogChanges);
@@ -120,9 +128,37 @@ void TClientDataSet::Post() {
     d->bof = d->eof = false;
     m_state = DataSetState::Browse;
     m_modified = false;
+    post.row = row;
+    d->lastPost = std::move(post);
     Q_EMIT rowChanged(row);
     Q_EMIT stateChanged();
     fire(AfterPost);
+}
+
+bool TClientDataSet::ReopenPost() {
+    Private::LastPost& post = d->lastPost;
+    if (!post.valid || m_state != DataSetState::Browse || post.resets != d->resets ||
+        post.row < 0 || post.row >= d->store.size() || d->cursor != post.row ||
+        (post.inserted && d->store.at(post.row).status != RowStore::Status::Inserted))
+        return false;
+    post.valid = false;
+    const int row = post.row;
+    d->buffer = d->store.at(row).current.values(d->span());
+    if (post.inserted) {
+        // Still the same visible row: out of the stored rows, back as the pending one.
+        d->store.remove(row, false);
+        d->insertRow = row;
+        d->cursorBeforeInsert = post.cursorBeforeInsert;
+        m_state = DataSetState::Insert;
+    } else {
+        d->store.restore(row, std::move(post.previous));
+        m_state = DataSetState::Edit;
+    }
+    m_modified = true;
+    Q_EMIT rowChanged(row);
+    Q_EMIT currentRowChanged(row);
+    Q_EMIT stateChanged();
+    return true;
 }
 
 void TClientDataSet::Cancel() {
@@ -158,6 +194,7 @@ void TClientDataSet::Delete() {
     }
     if (d->store.size() == 0)
         throw EHostError(QString::fromUtf8(emptyText));
+    d->lastPost.valid = false;
     fire(BeforeDelete);
     fire(BeforeScroll);
 
@@ -193,6 +230,7 @@ QVariant TClientDataSet::DeltaVariant() const {
 }
 
 void TClientDataSet::MergeChangeLog() {
+    d->lastPost.valid = false;
     d->store.merge();
 }
 
@@ -200,6 +238,7 @@ void TClientDataSet::CancelUpdates() {
     if (!Active())
         return;
     Cancel();
+    d->lastPost.valid = false;
     Q_EMIT aboutToReset();
     d->store.cancelUpdates();
     d->cursor = d->store.size() == 0 ? -1 : std::clamp(d->cursor, 0, d->store.size() - 1);

@@ -18,6 +18,17 @@ struct TClientDataSet::Private {
     bool fieldsFromPacket = false;
     quint64 resets = 0; // counts wholesale row replacements
 
+    // The last post, for as long as nothing else happened, so that a post whose sending
+    // failed can be taken back (ReopenPost).
+    struct LastPost {
+        bool valid = false;
+        bool inserted = false;
+        int row = -1;
+        int cursorBeforeInsert = -1;
+        quint64 resets = 0;
+        RowStore::Entry previous; // the edited row's entry before the post
+    } lastPost;
+
     PackedRow::Defs span() const { return {defs.constData(), std::size_t(defs.size())}; }
 };
 

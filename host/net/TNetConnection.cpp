@@ -1,19 +1,27 @@
 #include "TNetConnection.h"
 
+#include "BusyIndicator.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "HostSettings.h"
+#include "NetTls.h"
 #include "PacketCodec.h"
 
 #include <QDateTime>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 
 namespace {
 
 const QString LostText = QStringLiteral("A conexão com o servidor de aplicação foi perdida.");
+const QString StoppedText =
+    QStringLiteral("Operação não realizada: a espera pelo servidor de aplicação foi interrompida.");
+
+// What the waiting loop's exit code tells.
+constexpr int StopOffered = 2;
 
 ciap::RpcReply errorReply(int code, const QString& text) {
     ciap::RpcReply reply;
@@ -88,6 +96,7 @@ void TNetConnection::dropSocket() {
 }
 
 bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
+    m_waitStopped = false;
     if (done())
         return true;
     QEventLoop loop;
@@ -106,14 +115,30 @@ bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
     connect(socket, &QTcpSocket::readyRead, &loop, check);
     connect(socket, &QTcpSocket::stateChanged, &loop, check);
     connect(socket, &QTcpSocket::errorOccurred, &loop, check);
+    if (auto* tls = qobject_cast<QSslSocket*>(socket))
+        connect(tls, &QSslSocket::encrypted, &loop, check);
     const std::shared_ptr<bool> alive = m_alive;
     m_loop = &loop;
     timer.start(timeoutMs);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    runWait(loop);
     if (!*alive)
         return false;
     m_loop = nullptr;
-    return !timedOut || done();
+    return (!timedOut && !m_waitStopped) || done();
+}
+
+void TNetConnection::runWait(QEventLoop& loop) {
+    // Input waits until the answer is in, so that nothing else starts meanwhile; once the
+    // wait has lasted, the busy indicator offers to stop it and takes input itself.
+    const int offerMs = m_stopOfferMs >= 0 ? m_stopOfferMs : HostSettings::stopOfferMs();
+    StopWaitingOffer offer(
+        offerMs, [&loop] { loop.exit(StopOffered); },
+        [this, &loop] {
+            m_waitStopped = true;
+            loop.quit();
+        });
+    if (loop.exec(QEventLoop::ExcludeUserInputEvents) == StopOffered)
+        loop.exec();
 }
 
 bool TNetConnection::connectSocket() {
@@ -128,31 +153,81 @@ bool TNetConnection::connectSocket() {
         return false;
     }
     m_reader = ciap::FrameReader();
-    m_socket = new QTcpSocket(this);
-    m_socket->connectToHost(m_host, quint16(m_port));
+    m_socket = createSocket();
+    if (!m_socket)
+        return false;
     const std::shared_ptr<bool> alive = m_alive;
     const bool finished = waitFor(m_connectTimeoutMs, [this] {
-        return !m_socket || m_socket->state() == QAbstractSocket::ConnectedState ||
-               m_socket->state() == QAbstractSocket::UnconnectedState;
+        return !m_socket || socketReady() || m_socket->state() == QAbstractSocket::UnconnectedState;
     });
     if (!*alive)
         return false;
-    if (finished && Connected()) {
+    if (finished && socketReady()) {
         // Without it Nagle and delayed acknowledgement add tens of milliseconds per call.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
         m_lastError.clear();
         return true;
     }
+    if (m_waitStopped) {
+        dropSocket();
+        m_lastError = StoppedText;
+        return false;
+    }
+    m_lastError = connectFailure(finished);
+    dropSocket();
+    return false;
+}
+
+bool TNetConnection::Tls() const {
+    return m_tls.value_or(webTls());
+}
+
+QString TNetConnection::CaFile() const {
+    return m_caFile.value_or(webTlsCaFile());
+}
+
+// The socket of a new connection, already connecting: with TLS when told to.
+QTcpSocket* TNetConnection::createSocket() {
+    m_tlsErrors.clear();
+    if (!Tls()) {
+        auto* socket = new QTcpSocket(this);
+        socket->connectToHost(m_host, quint16(m_port));
+        return socket;
+    }
+    QSslSocket* socket = nullptr;
+    try {
+        socket = NetTls::createSocket(CaFile(), this);
+    } catch (const EHostError& e) {
+        m_lastError = e.text();
+        return nullptr;
+    }
+    connect(socket, &QSslSocket::sslErrors, this,
+            [this](const QList<QSslError>& errors) { m_tlsErrors = errors; });
+    socket->connectToHostEncrypted(m_host, quint16(m_port));
+    return socket;
+}
+
+bool TNetConnection::socketReady() const {
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return false;
+    const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+    return !tls || tls->isEncrypted();
+}
+
+QString TNetConnection::connectFailure(bool finished) const {
+    // Connected, but the handshake failed: the certificate or TLS itself is the reason.
+    if (finished && m_socket && qobject_cast<const QSslSocket*>(m_socket) &&
+        (!m_tlsErrors.isEmpty() || m_socket->error() == QAbstractSocket::SslHandshakeFailedError ||
+         m_socket->error() == QAbstractSocket::RemoteHostClosedError))
+        return NetTls::failureText(m_host, m_port, *m_socket, m_tlsErrors);
     const QString reason = !finished  ? QStringLiteral("tempo esgotado")
                            : m_socket ? m_socket->errorString()
                                       : QStringLiteral("conexão fechada");
-    m_lastError = QStringLiteral("Não foi possível conectar ao servidor de aplicação %1:%2: %3")
-                      .arg(m_host)
-                      .arg(m_port)
-                      .arg(reason);
-    dropSocket();
-    return false;
+    return QStringLiteral("Não foi possível conectar ao servidor de aplicação %1:%2: %3")
+        .arg(m_host)
+        .arg(m_port)
+        .arg(reason);
 }
 
 ciap::RpcReply TNetConnection::failure(const QString& text) {
@@ -266,6 +341,10 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
     if (!invalid.isEmpty())
         return errorReply(ciap::RpcCode::ParseError,
                           QStringLiteral("Resposta inválida do servidor: %1").arg(invalid));
+    // The connection goes with the call the user stopped waiting for; the next call opens a
+    // new one.
+    if (m_waitStopped)
+        return failure(StoppedText);
     if (!finished)
         return failure(QStringLiteral("O servidor de aplicação não respondeu em %1 s.")
                            .arg(QString::number(m_timeoutMs / 1000.0, 'g', 4)));

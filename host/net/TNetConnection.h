@@ -5,10 +5,12 @@
 
 #include <QJsonValue>
 #include <QObject>
+#include <QSslError>
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QEventLoop;
 class QTcpSocket;
@@ -33,6 +35,13 @@ public:
     // Shared secret sent with every request; empty → the host's webToken() at call time.
     const QString& Token() const { return m_token; }
     void SetToken(const QString& token) { m_token = token; }
+    // On: TLS, the server's certificate verified against the system's certificate authorities
+    // (or only those in CaFile) and its name against Host. Unless set here, both come from the
+    // host's settings (webTls, webTlsCaFile) at each connect.
+    bool Tls() const;
+    void SetTls(bool on) { m_tls = on; }
+    QString CaFile() const;
+    void SetCaFile(const QString& file) { m_caFile = file; }
     // Off: a connection failure becomes an error reply (shown by CheckResultServ) and Open()
     // returns false. On: it throws EHostError.
     bool ThrowException() const { return m_throwException; }
@@ -42,6 +51,10 @@ public:
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     int connectTimeoutMs() const { return m_connectTimeoutMs; } // default 10 s
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
+    // After this long the busy indicator offers to stop waiting; 0: never. Default: the
+    // host's setting (HostSettings::stopOfferMs).
+    int stopOfferMs() const { return m_stopOfferMs; }
+    void setStopOfferMs(int ms) { m_stopOfferMs = ms; }
 
     std::function<void(TNetConnection&)> BeforeConnect;
 
@@ -69,8 +82,12 @@ private:
     ciap::RpcReply exchange(const QByteArray& frame, qint64 id);
     ciap::RpcReply failure(const QString& text);
     bool connectSocket();
+    QTcpSocket* createSocket();
+    bool socketReady() const;
+    QString connectFailure(bool finished) const;
     void dropSocket();
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
+    void runWait(QEventLoop& loop);
 
     QString m_serverName;
     QString m_host;
@@ -79,7 +96,12 @@ private:
     bool m_throwException = false;
     int m_timeoutMs = 120000;
     int m_connectTimeoutMs = 10000;
+    int m_stopOfferMs = -1;     // -1: the host's setting
+    bool m_waitStopped = false; // the user stopped the last wait
     QString m_lastError;
+    std::optional<bool> m_tls;
+    std::optional<QString> m_caFile;
+    QList<QSslError> m_tlsErrors;
     QTcpSocket* m_socket = nullptr;
     ciap::FrameReader m_reader;
     qint64 m_nextId = 1;

@@ -145,6 +145,18 @@ void setWebToken(const QString& token) {
     HostSettings::overrideToken(token);
 }
 
+bool webTls() {
+    return HostSettings::serverTls();
+}
+
+QString webTlsCaFile() {
+    return HostSettings::serverCaFile();
+}
+
+void setWebTls(bool on, const QString& caFile) {
+    HostSettings::overrideTls(on, caFile);
+}
+
 namespace {
 
 QVariant plainValue(const QJsonValue& value) {

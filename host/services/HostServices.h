@@ -38,6 +38,9 @@ int WebPort();
 void setWebServer(const QString& host, int port); // host application / tests
 QString webToken();                               // shared token for non-loopback servers
 void setWebToken(const QString& token);
+bool webTls();          // connect with TLS
+QString webTlsCaFile(); // the only CA to trust; empty: the system's
+void setWebTls(bool on, const QString& caFile = {});
 
 // Raw answer of TNetConnection::Call → data: a server error is shown and raised (EAbort);
 // a packet gives QVariant(DataPacket); an array QVariantList; anything else as is.

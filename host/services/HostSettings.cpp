@@ -8,11 +8,17 @@ namespace {
 const char* const KeyHost = "Server/Host";
 const char* const KeyPort = "Server/Port";
 const char* const KeyToken = "Server/Token";
+const char* const KeyTls = "Server/Tls";
+const char* const KeyCaFile = "Server/CaFile";
+const char* const KeyStopOffer = "Server/StopOfferSeconds";
+constexpr double DefaultStopOfferSeconds = 5;
 
 struct Overrides {
     std::optional<QString> host;
     std::optional<int> port;
     std::optional<QString> token;
+    std::optional<bool> tls;
+    QString caFile;
 };
 
 Overrides& overrides() {
@@ -47,6 +53,18 @@ QString HostSettings::serverToken() {
     return userSettings().value(KeyToken).toString();
 }
 
+bool HostSettings::serverTls() {
+    if (overrides().tls)
+        return *overrides().tls;
+    return userSettings().value(KeyTls).toBool() || !serverCaFile().isEmpty();
+}
+
+QString HostSettings::serverCaFile() {
+    if (overrides().tls)
+        return overrides().caFile;
+    return userSettings().value(KeyCaFile).toString().trimmed();
+}
+
 void HostSettings::overrideServer(const QString& host, int port) {
     overrides().host = host;
     overrides().port = port;
@@ -54,6 +72,11 @@ void HostSettings::overrideServer(const QString& host, int port) {
 
 void HostSettings::overrideToken(const QString& token) {
     overrides().token = token;
+}
+
+void HostSettings::overrideTls(bool on, const QString& caFile) {
+    overrides().tls = on || !caFile.isEmpty();
+    overrides().caFile = caFile;
 }
 
 void HostSettings::clearOverrides() {
@@ -72,4 +95,14 @@ void HostSettings::storeToken(const QString& token) {
 
 bool HostSettings::hasStoredServer() {
     return userSettings().value(KeyPort).toInt() > 0;
+}
+
+int HostSettings::stopOfferMs() {
+    bool ok = false;
+    const int fromEnvironment = qEnvironmentVariableIntValue("CIAP_STOP_OFFER_MS", &ok);
+    if (ok && fromEnvironment >= 0)
+        return fromEnvironment;
+    const double seconds =
+        userSettings().value(KeyStopOffer, DefaultStopOfferSeconds).toDouble(&ok);
+    return ok && seconds >= 0 ? int(seconds * 1000) : int(DefaultStopOfferSeconds * 1000);
 }

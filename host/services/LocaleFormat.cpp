@@ -266,29 +266,16 @@ bool tryStrToFloat(const QString& text, double* value) {
     const QString mantissa = t.mid(i, exponentAt < 0 ? -1 : exponentAt - i);
     const QString exponent = exponentAt < 0 ? QString() : t.mid(exponentAt + 1);
 
-    const qsizetype commas = mantissa.count(QLatin1Char(','));
-    const qsizetype dots = mantissa.count(QLatin1Char('.'));
-    if (commas > 1)
+    if (mantissa.count(QLatin1Char(',')) > 1)
         return false;
-    QString integer = mantissa;
-    QString fraction;
-    bool hasPoint = false;
-    bool grouped = false;
-    if (commas == 1) {
-        const int comma = int(mantissa.indexOf(QLatin1Char(',')));
-        integer = mantissa.left(comma);
-        fraction = mantissa.mid(comma + 1);
-        hasPoint = true;
-        grouped = dots > 0;
-    } else if (dots == 1) {
-        const int dot = int(mantissa.indexOf(QLatin1Char('.')));
-        integer = mantissa.left(dot);
-        fraction = mantissa.mid(dot + 1);
-        hasPoint = true;
-    } else {
-        grouped = dots > 1;
-    }
-    if (grouped) {
+    // The comma is the decimal separator; a dot only ever groups thousands, so "1.500" is
+    // fifteen hundred and a dot that is no valid group ("1.5", "1.50.0") is no number at all
+    // rather than a decimal point in disguise.
+    const int comma = int(mantissa.indexOf(QLatin1Char(',')));
+    const bool hasPoint = comma >= 0;
+    QString integer = hasPoint ? mantissa.left(comma) : mantissa;
+    const QString fraction = hasPoint ? mantissa.mid(comma + 1) : QString();
+    if (integer.contains(QLatin1Char('.'))) {
         const QStringList groups = integer.split(QLatin1Char('.'));
         if (groups.first().isEmpty() || groups.first().size() > 3)
             return false;

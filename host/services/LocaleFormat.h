@@ -10,7 +10,8 @@ QString dateToStr(const QDate& date);                     // dd/MM/yyyy
 QDate strToDate(const QString& text); // dd/MM/yyyy; invalid QDate when not a date
 
 // Reading numbers as pt_BR users type them, the counterpart of formatFloat and floatToStr.
-// Accepted: "1.234,56", "1234,56" and "1234.56" (a single dot with no comma is a decimal point;
-// several dots are thousands separators), an optional sign, surrounding blanks and an exponent
-// ("1,5E3"). False for anything else, and for infinities.
+// The comma is the decimal separator and the dot groups thousands: "1.234,56", "1234,56",
+// "1.500" (fifteen hundred), "1500,5"; an optional sign, surrounding blanks and an exponent
+// ("1,5E3"). False for dots that are no valid thousands groups ("1.5", "1,234.56", "1.50.0"),
+// for anything else, and for infinities.
 bool tryStrToFloat(const QString& text, double* value);

@@ -175,7 +175,16 @@ void TDBGrid::applyColumns() {
         const Column& c = m_columns.at(i);
         // A width given for another face is a minimum: the title is never cut.
         const int title = titleWidth(i);
-        setColumnWidth(i, qMax(c.width > 0 ? c.width : defaultWidth(i), title));
+        int width = qMax(c.width > 0 ? c.width : defaultWidth(i), title);
+        // The "..." button covers the cell's right end: in a column given a width for another
+        // face, the widest code the field holds still shows beside it. (A column sized from
+        // its field has room for the field's average characters, wider than digits.)
+        const TField* field = ColumnField(i);
+        if (c.ellipsis && c.width > 0 && field && field->DataType() == ciap::FieldType::String &&
+            field->Size() > 0)
+            width = qMax(width, fontMetrics().horizontalAdvance(QString(field->Size(), u'0')) + 8 +
+                                    TDBGridDelegate::EllipsisWidth);
+        setColumnWidth(i, width);
         setColumnHidden(i, !c.visible);
     }
     m_applying = false;

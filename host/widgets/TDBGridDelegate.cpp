@@ -15,7 +15,7 @@
 #include <QToolButton>
 
 namespace {
-constexpr int ButtonWidth = 18;
+constexpr int ButtonWidth = TDBGridDelegate::EllipsisWidth;
 const char* const EditorProperty = "tdbgridEditor";
 } // namespace
 

@@ -16,6 +16,8 @@ class TDBGridDelegate final : public QStyledItemDelegate {
 public:
     explicit TDBGridDelegate(TDBGrid* grid);
 
+    static constexpr int EllipsisWidth = 18; // the "..." button at the cell's right
+
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;

@@ -53,6 +53,8 @@ void TDateEditPlus::CheckValidDate() {
 
 void TDateEditPlus::updateColour() {
     QPalette p = palette();
-    p.setColor(QPalette::Text, GetDate().isValid() ? QColor(Qt::blue) : m_defaultText);
+    // The disabled text keeps the platform's colour: a date edit switched off must look it.
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        p.setColor(g, QPalette::Text, GetDate().isValid() ? QColor(Qt::blue) : m_defaultText);
     setPalette(p);
 }

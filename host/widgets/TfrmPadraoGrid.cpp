@@ -3,6 +3,7 @@
 #include "DialogService.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
+#include "HostFont.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
 #include "TDBNavigator.h"
@@ -31,12 +32,9 @@ constexpr int NavigatorHeight = 27;
 TfrmPadraoGrid::TfrmPadraoGrid(QWidget* parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmPadraoGrid"));
-    // The screens are laid out in pixels for a compact 8-point sans-serif face.
-    QFont compact = font();
-    compact.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                         QStringLiteral("Arial"), QStringLiteral("Helvetica"), compact.family()});
-    compact.setPointSize(8);
-    setFont(compact);
+    // The screens are laid out in pixels for the host's pinned face, also where the
+    // application did not make it its own (a package run on its own, tests).
+    setFont(HostFont::font());
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
@@ -249,7 +247,7 @@ void TfrmPadraoGrid::AfterConstruction() {
         connectCommand(b, menuTwin(b), handler);
     }
     // Connected by name: the derived screen's versions run.
-    connectCommand(sbtVerificar, mnuVerificar, &TfrmPadraoGrid::sbtVerificarClick);
+    connectCommand(sbtVerificar, mnuVerificar, &TfrmPadraoGrid::refreshClick);
     dtsPadrao->OnStateChange = [this](TDataSource&) {
         runGuarded([this] { dtsPadraoStateChange(dtsPadrao); });
     };
@@ -284,11 +282,33 @@ void TfrmPadraoGrid::dtsPadraoStateChange(QObject*) {
         menuTwin(b)->setEnabled(b->isEnabled());
 }
 
+QString TfrmPadraoGrid::discardQuestion() {
+    return QStringLiteral("Há alterações não gravadas. Deseja descartá-las?");
+}
+
+bool TfrmPadraoGrid::mayDiscardChanges(TClientDataSet* dataSet) const {
+    if (!dataSet || !dataSet->Active())
+        return true;
+    const DataSetState state = dataSet->State();
+    const bool typing =
+        (state == DataSetState::Edit || state == DataSetState::Insert) && dataSet->Modified();
+    if (!typing && dataSet->ChangeCount() == 0)
+        return true;
+    return DialogService::instance().askYesNo(DialogKind::Confirmation, discardQuestion()) ==
+           DialogAnswer::Yes;
+}
+
+void TfrmPadraoGrid::refreshClick(QObject* sender) {
+    // A reload replaces the rows, and with them whatever was not saved.
+    if (mayDiscardChanges(dtsPadrao->DataSet()))
+        sbtVerificarClick(sender);
+}
+
 void TfrmPadraoGrid::sbtVerificarClick(QObject*) {
     // A client data set has nothing of its own to re-read; screens reload their lists here.
 }
 
-void TfrmPadraoGrid::focusGridOf(QObject* dataSet) {
+void TfrmPadraoGrid::focusGridOf(QObject* dataSet, bool firstColumn) {
     // The new or edited row is typed into the grid that shows it, on the active page.
     QWidget* page = pgcPadrao->ActivePage();
     if (!page)
@@ -297,6 +317,15 @@ void TfrmPadraoGrid::focusGridOf(QObject* dataSet) {
     for (TDBGrid* grid : grids) {
         if (grid->DataSource() && grid->DataSource()->DataSet() == dataSet && grid->isEnabled()) {
             grid->setFocus(Qt::OtherFocusReason);
+            // A new row is typed from its first column on, wherever the cursor was before.
+            if (firstColumn) {
+                for (int c = 0; c < grid->ColumnCount(); ++c) {
+                    if (grid->ColumnVisible(c)) {
+                        grid->SetSelectedIndex(c);
+                        break;
+                    }
+                }
+            }
             return;
         }
     }
@@ -305,7 +334,7 @@ void TfrmPadraoGrid::focusGridOf(QObject* dataSet) {
 void TfrmPadraoGrid::sbtIncluirClick(QObject*) {
     if (TClientDataSet* ds = dtsPadrao->DataSet()) {
         ds->Insert();
-        focusGridOf(ds);
+        focusGridOf(ds, true);
     }
 }
 

@@ -11,6 +11,7 @@ class QMenu;
 class TPageControl;
 class QToolButton;
 class QVBoxLayout;
+class TClientDataSet;
 class TDataSource;
 class TDBGrid;
 class TDBNavigator;
@@ -63,6 +64,11 @@ public:
 
     // The menu item that mirrors a record command button (nullptr for other buttons).
     QAction* menuTwin(const QToolButton* button) const;
+
+    // Whether what the data set holds unsaved (a row being typed, changes not yet sent) may be
+    // thrown away by a reload: nothing is unsaved, or the user says Yes to DiscardQuestion.
+    bool mayDiscardChanges(TClientDataSet* dataSet) const;
+    static QString discardQuestion();
 
     // Components, named as their objectName.
     TMainMenu* mnuMenu = nullptr;
@@ -117,7 +123,8 @@ private:
     void buildNavigator();
     void connectCommand(QToolButton* button, QAction* twin,
                         void (TfrmPadraoGrid::*handler)(QObject*));
-    void focusGridOf(QObject* dataSet);
+    void focusGridOf(QObject* dataSet, bool firstColumn = false);
+    void refreshClick(QObject* sender);
 
     QVBoxLayout* m_layout = nullptr;
     bool m_created = false;

@@ -145,6 +145,11 @@ public:
         return QStringLiteral(
             "O servidor atingiu o limite de conexões. Tente novamente em instantes.");
     }
+    static QString tlsRequired() {
+        return QStringLiteral("O servidor de aplicação exige conexão segura (TLS). Configure a "
+                              "conexão com TLS (ciap --tls, ou Server/Tls=true nas "
+                              "configurações).");
+    }
     static QString frameTooLarge(qint64 limitMiB) {
         return QStringLiteral("Mensagem maior que o limite de %1 MiB; conexão encerrada.")
             .arg(limitMiB);

@@ -61,7 +61,8 @@ const MethodHandler* Dispatcher::find(const QString& fullName) const {
     return m_byName.value(fullName.mid(dot + 1), nullptr);
 }
 
-QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) const {
+QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
+                                   const std::function<bool()>& admit) const {
     QElapsedTimer timer;
     timer.start();
     RpcRequest request;
@@ -77,6 +78,9 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) co
         if (!m_token.isEmpty() && !sameToken(request.token, m_token)) {
             code = RpcCode::Unauthorized;
             message = ServerMessages::unauthorized();
+        } else if (admit && !admit()) {
+            code = RpcCode::ServerError;
+            message = ServerMessages::tooManyConnections();
         } else if (const MethodHandler* handler = find(request.method)) {
             method = handler->name();
             result = handler->handle(request.params, session);
@@ -93,8 +97,7 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session) co
         code = e.code();
         message = e.message();
     } catch (const StorageError& e) {
-        qCWarning(lcStorage, "%s failed in %s (code %s)", qPrintable(method), qPrintable(e.label()),
-                  qPrintable(e.nativeCode()));
+        qCWarning(lcStorage, "%s failed: %s", qPrintable(method), qPrintable(e.logText()));
         if (e.duplicateKey()) {
             code = RpcCode::ConflictError;
             message = ServerMessages::conflict();

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,8 +22,11 @@ public:
     Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>> handlers);
     ~Dispatcher();
 
-    // Never throws. Empty for a notification.
-    QByteArray handleFrame(const QByteArray& frame, Session& session) const;
+    // Never throws. Empty for a notification. admit, when given, is asked once the request has
+    // passed the token check and before its method runs; false refuses the call (no room for
+    // the connection).
+    QByteArray handleFrame(const QByteArray& frame, Session& session,
+                           const std::function<bool()>& admit = {}) const;
     QStringList methodNames() const;
 
 private:

@@ -36,6 +36,11 @@ public:
     virtual QString lockClause() const = 0;    // appended to a SELECT that reads a row to change
     // Run once before the migrations on a fresh connection (e.g. create the schema).
     virtual void prepare(QSqlDatabase& db) const;
+    // Statements that take and give back a lock around prepare() and the migrations, so that
+    // servers starting together on a new database create it once; empty where the write
+    // transaction of each step already excludes the others.
+    virtual QString migrationLockSql() const { return {}; }
+    virtual QString migrationUnlockSql() const { return {}; }
 };
 
 } // namespace ciap::server

@@ -195,6 +195,35 @@ bool versionTableExists(Session& session) {
     return ok;
 }
 
+// The backend's lock around the whole of apply(); given back however apply() ends (a session
+// lock would otherwise outlive a failed start in a connection that stays open).
+class MigrationLock final {
+public:
+    explicit MigrationLock(Session& session)
+        : m_session(session) {
+        const QString sql = session.config().migrationLockSql();
+        if (sql.isEmpty())
+            return;
+        QSqlQuery q(session.database());
+        if (!q.exec(sql))
+            throw StorageError(QStringLiteral("migration lock"), q.lastError());
+        m_held = true;
+    }
+    ~MigrationLock() {
+        if (!m_held)
+            return;
+        QSqlQuery q(m_session.database());
+        if (!q.exec(m_session.config().migrationUnlockSql()))
+            m_session.drop(); // closing the connection gives the lock back
+    }
+    MigrationLock(const MigrationLock&) = delete;
+    MigrationLock& operator=(const MigrationLock&) = delete;
+
+private:
+    Session& m_session;
+    bool m_held = false;
+};
+
 } // namespace
 
 int Migrations::currentVersion() {
@@ -209,6 +238,7 @@ int Migrations::installedVersion(Session& session) {
 }
 
 void Migrations::apply(Session& session, int target) {
+    const MigrationLock lock(session);
     session.config().prepare(session.database());
     if (!versionTableExists(session)) {
         // On PostgreSQL a failed statement outside a transaction leaves nothing to clean up.

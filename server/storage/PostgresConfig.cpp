@@ -25,6 +25,16 @@ PostgresConfig PostgresConfig::fromUrl(const QString& url) {
     const QUrlQuery query(u);
     c.m_schema = query.queryItemValue(QStringLiteral("schema"), QUrl::FullyDecoded);
     c.m_sslMode = query.queryItemValue(QStringLiteral("sslmode"), QUrl::FullyDecoded);
+    for (const char* name : FileOptions) {
+        const QString file = query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded);
+        if (file.isEmpty())
+            continue;
+        // The driver turns ';' into a blank before libpq reads the options.
+        if (file.contains(QLatin1Char(';')))
+            throw ConfigError(
+                QStringLiteral("--database: %1 must not contain ';'").arg(QLatin1String(name)));
+        c.m_sslFiles.append({QString::fromLatin1(name), file});
+    }
     static const QRegularExpression identifier(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
     if (!c.m_schema.isEmpty() && !identifier.match(c.m_schema).hasMatch())
         throw ConfigError(QStringLiteral("--database: schema must be a lower-case identifier"));
@@ -42,16 +52,33 @@ QSqlDatabase PostgresConfig::open(const QString& connectionName) const {
     db.setDatabaseName(m_database);
     db.setUserName(m_user);
     db.setPassword(m_password);
+    db.setConnectOptions(connectOptions());
+    if (!db.open())
+        throw StorageError(QStringLiteral("open"), db.lastError());
+    return db;
+}
+
+namespace {
+
+// A libpq connection value in quotes: a file name may hold blanks, quotes or backslashes.
+QString quoted(QString value) {
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+} // namespace
+
+QString PostgresConfig::connectOptions() const {
     QStringList options{QStringLiteral("connect_timeout=10"),
                         QStringLiteral("application_name=ciap-server")};
     if (!m_sslMode.isEmpty())
         options << QStringLiteral("sslmode=%1").arg(m_sslMode);
+    for (const auto& [name, file] : m_sslFiles)
+        options << name + QLatin1Char('=') + quoted(file);
     if (!m_schema.isEmpty())
         options << QStringLiteral("options='-c search_path=%1'").arg(m_schema);
-    db.setConnectOptions(options.join(QLatin1Char(';')));
-    if (!db.open())
-        throw StorageError(QStringLiteral("open"), db.lastError());
-    return db;
+    return options.join(QLatin1Char(';'));
 }
 
 QString PostgresConfig::describe() const {
@@ -59,7 +86,21 @@ QString PostgresConfig::describe() const {
         QStringLiteral("PostgreSQL %1@%2:%3/%4").arg(m_user, m_host).arg(m_port).arg(m_database);
     if (!m_schema.isEmpty())
         d += QStringLiteral(" schema %1").arg(m_schema);
+    if (!m_sslMode.isEmpty())
+        d += QStringLiteral(" sslmode %1").arg(m_sslMode);
     return d;
+}
+
+// One lock per schema (the name was checked to be a plain identifier): installations in other
+// schemas of the same database start independently.
+QString PostgresConfig::migrationLockSql() const {
+    return QStringLiteral("SELECT pg_advisory_lock(hashtext('ciap migrations %1'))")
+        .arg(m_schema.isEmpty() ? QStringLiteral("public") : m_schema);
+}
+
+QString PostgresConfig::migrationUnlockSql() const {
+    return QStringLiteral("SELECT pg_advisory_unlock(hashtext('ciap migrations %1'))")
+        .arg(m_schema.isEmpty() ? QStringLiteral("public") : m_schema);
 }
 
 void PostgresConfig::prepare(QSqlDatabase& db) const {

@@ -17,7 +17,14 @@ Session::~Session() {
 QSqlDatabase& Session::database() {
     if (!m_db.isValid() || !m_db.isOpen()) {
         drop();
-        m_db = m_config.open(m_name);
+        try {
+            m_db = m_config.open(m_name);
+        } catch (const StorageError&) {
+            // The failed connection stays registered under our name otherwise, and the next
+            // attempt would warn that it replaces it.
+            QSqlDatabase::removeDatabase(m_name);
+            throw;
+        }
     }
     return m_db;
 }

@@ -2,9 +2,11 @@
 
 #include "StorageError.h"
 
+#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace ciap::server {
 
@@ -20,8 +22,14 @@ QSqlDatabase SqliteConfig::open(const QString& connectionName) const {
                              "PRAGMA foreign_keys=ON"};
     for (const char* pragma : pragmas) {
         QSqlQuery q(db);
-        if (!q.exec(QString::fromLatin1(pragma)))
-            throw StorageError(QStringLiteral("pragma"), q.lastError());
+        // Turning a new file to WAL needs it alone for a moment, and SQLite answers "locked" at
+        // once, without the busy timeout, to a second server starting on it at the same time.
+        QDeadlineTimer patience(BusyTimeoutMs);
+        while (!q.exec(QString::fromLatin1(pragma))) {
+            if (q.lastError().nativeErrorCode() != QLatin1String("5") || patience.hasExpired())
+                throw StorageError(QStringLiteral("pragma"), q.lastError());
+            QThread::msleep(20);
+        }
     }
     for (const QString& pragma : drillPragmas()) {
         QSqlQuery q(db);

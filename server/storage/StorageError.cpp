@@ -6,22 +6,46 @@
 namespace ciap::server {
 
 StorageError::StorageError(QString label, const QSqlError& error)
-    : StorageError(std::move(label), error.nativeErrorCode(), error.text()) {}
+    : StorageError(std::move(label), error.nativeErrorCode(), error.text()) {
+    m_connecting = error.type() == QSqlError::ConnectionError;
+    // The database's own words; the driver's add only what it was doing ("Unable to fetch row").
+    if (!error.databaseText().trimmed().isEmpty())
+        m_databaseText = error.databaseText();
+}
 
 StorageError::StorageError(QString label, QString nativeCode, QString driverText)
     : m_label(std::move(label))
     , m_nativeCode(std::move(nativeCode))
     , m_driverText(std::move(driverText))
+    , m_databaseText(m_driverText)
     , m_what(
           QStringLiteral("database failure in %1 (code %2)").arg(m_label, m_nativeCode).toUtf8()) {}
 
+QString StorageError::logText() const {
+    QStringList lines;
+    for (const QString& line : m_databaseText.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!line.trimmed().isEmpty())
+            lines << line.simplified();
+    }
+    if (!m_connecting && lines.size() > 1)
+        lines = lines.mid(0, 1);
+    const QString message = lines.isEmpty() ? QStringLiteral("no message") : lines.join(u' ');
+    // libpq gives no SQLSTATE for a failure to connect: the message is all there is.
+    return QStringLiteral("in %1: %2 (code %3)")
+        .arg(m_label, message, m_nativeCode.isEmpty() ? QStringLiteral("none") : m_nativeCode);
+}
+
 bool StorageError::busy() const {
     // SQLite: 5 SQLITE_BUSY, 6 SQLITE_LOCKED; PostgreSQL: 40001 serialization, 40P01 deadlock,
-    // 55P03 lock not available.
-    static const QStringList codes{QStringLiteral("5"), QStringLiteral("6"),
+    // 55P03 lock not available, 53300 too many connections (given by text when connecting).
+    static const QStringList codes{QStringLiteral("5"),     QStringLiteral("6"),
                                    QStringLiteral("40001"), QStringLiteral("40P01"),
-                                   QStringLiteral("55P03")};
-    return codes.contains(m_nativeCode);
+                                   QStringLiteral("55P03"), QStringLiteral("53300")};
+    if (codes.contains(m_nativeCode))
+        return true;
+    return m_connecting && (m_driverText.contains(QLatin1String("too many clients")) ||
+                            m_driverText.contains(QLatin1String("too many connections")) ||
+                            m_driverText.contains(QLatin1String("connection slots are reserved")));
 }
 
 bool StorageError::readOnly() const {

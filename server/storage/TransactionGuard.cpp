@@ -24,8 +24,8 @@ TransactionGuard::~TransactionGuard() {
     QSqlQuery q(m_session.database());
     if (!q.exec(QStringLiteral("ROLLBACK"))) {
         // A connection that cannot roll back is not trusted with the next request.
-        qCWarning(lcStorage, "rollback failed (code %s); connection dropped",
-                  qPrintable(q.lastError().nativeErrorCode()));
+        qCWarning(lcStorage, "rollback failed %s; connection dropped",
+                  qPrintable(StorageError(QStringLiteral("rollback"), q.lastError()).logText()));
         q = QSqlQuery();
         m_session.drop();
     }

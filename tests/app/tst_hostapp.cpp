@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void serverFromSettings();
     void embeddedServer();
     void embeddedServerThatDoesNotStart();
+    void textAnswersWithoutADisplay_data();
+    void textAnswersWithoutADisplay();
 
 private:
     static int screens();
@@ -113,9 +116,12 @@ void tst_HostApp::options() {
         QVERIFY2(!error.isEmpty(), qPrintable(e.text()));
         QVERIFY2(e.text().startsWith(error), qPrintable(e.text()));
     }
-    const AppOptions full = AppOptions::parse(
-        {"ciap", "--token", "S3cret", "--database", "/tmp/x.sqlite", "--package", "/p.so"});
+    const AppOptions full =
+        AppOptions::parse({"ciap", "--token", "S3cret", "--database", "/tmp/x.sqlite", "--package",
+                           "/p.so", "--tls-ca", "/ca.pem"});
     QCOMPARE(full.token, QStringLiteral("S3cret"));
+    QVERIFY(full.tls); // a CA file means TLS
+    QCOMPARE(full.tlsCaFile, QStringLiteral("/ca.pem"));
     QCOMPARE(full.database, QStringLiteral("/tmp/x.sqlite"));
     QCOMPARE(full.package, QStringLiteral("/p.so"));
     QVERIFY(!AppOptions::parse({"ciap", "--help"}).helpText.isEmpty());
@@ -284,6 +290,34 @@ void tst_HostApp::embeddedServerThatDoesNotStart() {
     }
     QVERIFY(!server.isRunning());
     qunsetenv("CIAP_SERVER_BIN");
+}
+
+// Help and version are asked for where no window can open: a terminal without a display.
+void tst_HostApp::textAnswersWithoutADisplay_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("help") << "--help"
+                          << "--server <host:port>";
+    QTest::newRow("help with Qt's options") << "--help-all"
+                                            << "--server <host:port>";
+    QTest::newRow("version") << "--version"
+                             << "ciap 0.";
+}
+
+void tst_HostApp::textAnswersWithoutADisplay() {
+    QFETCH(QString, option);
+    QFETCH(QString, expected);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess app;
+    app.setProcessEnvironment(env);
+    app.start(QStringLiteral(CIAP_APP_FILE), {option});
+    QVERIFY(app.waitForFinished(15000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 0);
+    QVERIFY2(QString::fromLocal8Bit(app.readAllStandardOutput()).contains(expected),
+             app.readAllStandardError().constData());
 }
 
 int main(int argc, char** argv) {

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void everyCallRefused_data();
     void everyCallRefused();
     void serverStoppedAndBack();
+    void idleConnectionClosedByTheServer();
     void databaseRefusesWrites_data();
     void databaseRefusesWrites();
     void writesWorkAgainAfterTheDrills();
@@ -379,6 +380,24 @@ void tst_E2EFaults::serverStoppedAndBack() {
     QVERIFY(selectMonth(m_month));
     QCOMPARE(f->cdsCIAPVRSAIDACIAP->AsFloat(), 1500.0);
     QCOMPARE(serverCompetenciaCount(m_month, Registration), 1.0);
+}
+
+// The server closes a connection left idle; the user, back at the screen, notices nothing.
+void tst_E2EFaults::idleConnectionClosedByTheServer() {
+    TfrmCIAP* f = frmCIAP;
+    const int rows = f->cdsCIAP->RecordCount();
+    ServerProcess strict;
+    QVERIFY2(strict.start(m_fx.database, {QStringLiteral("--idle-timeout-s"), QStringLiteral("1")}),
+             qPrintable(strict.error()));
+    useServer(strict.port());
+    for (int i = 0; i < 3; ++i) {
+        click(f->sbtVerificar);
+        QVERIFY2(m_fx.dialogs.entries.isEmpty(), qPrintable(dialogs()));
+        QCOMPARE(f->cdsCIAP->RecordCount(), rows);
+        QTest::qWait(1500);
+    }
+    QVERIFY(strict.stop());
+    QVERIFY(strict.log().count("idle for 1 s, closing") >= 2);
 }
 
 void tst_E2EFaults::databaseRefusesWrites_data() {

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
@@ -79,10 +78,10 @@ private:
         ++busyTicks;
         // What an animated indicator does: ask for a repaint on every tick.
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* label = w->findChild<QLabel*>(QStringLiteral("busyIndicator"))) {
-                label->removeEventFilter(this);
-                label->installEventFilter(this);
-                label->update();
+            if (auto* indicator = w->findChild<QWidget*>(QStringLiteral("busyIndicator"))) {
+                indicator->removeEventFilter(this);
+                indicator->installEventFilter(this);
+                indicator->update();
             }
     }
     QTimer m_timer;

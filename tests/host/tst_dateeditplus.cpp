@@ -3,6 +3,7 @@
 #include "RecordingDialogService.h"
 #include "TDateEditPlus.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -22,6 +23,9 @@ private Q_SLOTS:
         QCOMPARE(edit.GetDate(), QDate::currentDate());
         QCOMPARE(edit.Text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
         QCOMPARE(edit.palette().color(QPalette::Text), QColor(Qt::blue));
+        // Switched off, it looks it: grey, as the platform draws disabled text.
+        QCOMPARE(edit.palette().color(QPalette::Disabled, QPalette::Text),
+                 QApplication::palette().color(QPalette::Disabled, QPalette::Text));
         QCOMPARE(edit.DayNames, QStringList({"Domingo", "Segunda", "Terça", "Quarta", "Quinta",
                                              "Sexta", "Sábado"}));
     }

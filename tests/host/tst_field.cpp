@@ -37,8 +37,8 @@ private Q_SLOTS:
                                        << "1.234,56" << QVariant(1234.56);
         QTest::newRow("comma") << "NUMBER"
                                << "1234,56" << QVariant(1234.56);
-        QTest::newRow("dot") << "NUMBER"
-                             << "1234.56" << QVariant(1234.56);
+        QTest::newRow("dot groups thousands") << "NUMBER"
+                                              << "1.500" << QVariant(1500.0);
         QTest::newRow("negative") << "NUMBER"
                                   << "-0,5" << QVariant(-0.5);
         QTest::newRow("blanks around") << "NUMBER"
@@ -80,6 +80,8 @@ private Q_SLOTS:
                                     << "1,2,3";
         QTest::newRow("bad grouping") << "NUMBER"
                                       << "1.23,5";
+        QTest::newRow("dot as decimal point") << "NUMBER"
+                                              << "1.5";
         QTest::newRow("day 31 of February") << "DATE"
                                             << "31/02/2024";
         QTest::newRow("month and year only") << "DATE"

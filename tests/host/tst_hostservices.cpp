@@ -298,19 +298,19 @@ private Q_SLOTS:
         QVERIFY(busyIndicatorActive());
         QVERIFY(QGuiApplication::overrideCursor());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        auto* overlay = window.findChild<QLabel*>(QStringLiteral("busyIndicator"));
+        auto* overlay = window.findChild<QWidget*>(QStringLiteral("busyIndicator"));
         QVERIFY(overlay);
-        QCOMPARE(overlay->text(), QStringLiteral("Aguarde..."));
         QVERIFY(overlay->isVisible());
+        QCOMPARE(overlay->findChild<QLabel*>()->text(), QStringLiteral("Aguarde..."));
 
         ActiveShowAvi(&window, 1); // nested: one indicator
-        QCOMPARE(window.findChildren<QLabel*>(QStringLiteral("busyIndicator")).size(), 1);
+        QCOMPARE(window.findChildren<QWidget*>(QStringLiteral("busyIndicator")).size(), 1);
         DeactiveShowAvi();
         QVERIFY(busyIndicatorActive());
         DeactiveShowAvi();
         QVERIFY(!busyIndicatorActive());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(!window.findChild<QLabel*>(QStringLiteral("busyIndicator")));
+        QVERIFY(!window.findChild<QWidget*>(QStringLiteral("busyIndicator")));
         QCOMPARE(busyIndicatorShownCount(), shownBefore + 1);
 
         // A hide too many (an error path hiding twice) leaves the next show working.

@@ -95,7 +95,15 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::newRow("grouped") << "1.234,56" << true << 1234.56;
         QTest::newRow("comma") << "1234,56" << true << 1234.56;
-        QTest::newRow("dot") << "1234.56" << true << 1234.56;
+        QTest::newRow("one group") << "1.500" << true << 1500.0;
+        QTest::newRow("grouped decimal") << "1.500,50" << true << 1500.5;
+        QTest::newRow("short fraction") << "1500,5" << true << 1500.5;
+        QTest::newRow("millions") << "2.000.000" << true << 2000000.0;
+        QTest::newRow("dot as point") << "1234.56" << false << 0.0;
+        QTest::newRow("short group") << "1.5" << false << 0.0;
+        QTest::newRow("dot after comma") << "1,234.56" << false << 0.0;
+        QTest::newRow("broken groups") << "1.50.0" << false << 0.0;
+        QTest::newRow("leading dot") << ".5" << false << 0.0;
         QTest::newRow("grouped integer") << "1.234.567" << true << 1234567.0;
         QTest::newRow("leading comma") << ",5" << true << 0.5;
         QTest::newRow("plus") << "+3" << true << 3.0;

@@ -1,3 +1,4 @@
+#include "BusyIndicator.h"
 #include "HostErrors.h"
 #include "HostServices.h"
 #include "HostSettings.h"
@@ -7,7 +8,9 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
 #include <QPoint>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -247,6 +250,52 @@ private Q_SLOTS:
         QVERIFY2(r.errorMessage.contains(QStringLiteral("não respondeu")),
                  qPrintable(r.errorMessage));
         QVERIFY(!replyOf(m_net->Call(QStringLiteral("Apropriar"), {})).isError);
+    }
+
+    // A server that keeps quiet: after the wait limit the busy indicator offers to stop; taken,
+    // the call ends as not done, the offer goes, and the next call connects anew.
+    void stopWaiting_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("button") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void stopWaiting() {
+        QFETCH(bool, byKey);
+        QWidget window;
+        window.resize(400, 300);
+        window.show();
+        m_net->setStopOfferMs(50);
+        m_server->enqueueSilence(QStringLiteral("slow"));
+        m_server->setDefault(QStringLiteral("slow"), QJsonValue::Null);
+        QTimer take;
+        take.setInterval(10);
+        connect(&take, &QTimer::timeout, this, [&] {
+            BusyIndicator* indicator = BusyIndicator::current();
+            if (!indicator || !indicator->stopOffered())
+                return;
+            take.stop();
+            if (byKey) // typed anywhere in the window
+                QTest::keyClick(&window, Qt::Key_Escape);
+            else
+                indicator->stopButton()->click();
+        });
+        take.start();
+        {
+            // The operation's indicator, up around more than one call.
+            const BusyScope busy(&window);
+            const ciap::RpcReply r = replyOf(m_net->Call(QStringLiteral("slow"), {}));
+            QVERIFY(!take.isActive());
+            QVERIFY(r.isError);
+            QVERIFY2(r.errorMessage.startsWith(QStringLiteral("Operação não realizada")),
+                     qPrintable(r.errorMessage));
+            QVERIFY(!m_net->Connected());
+            BusyIndicator* indicator = BusyIndicator::current();
+            QVERIFY(indicator);
+            QVERIFY(!indicator->stopOffered());
+            QCOMPARE(indicator->findChild<QLabel*>()->text(), QStringLiteral("Aguarde..."));
+        }
+        QVERIFY(!replyOf(m_net->Call(QStringLiteral("slow"), {})).isError);
+        QCOMPARE(m_connects, 2);
     }
 
     void tokenTravelsWithEveryRequest() {

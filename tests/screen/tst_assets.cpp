@@ -498,6 +498,8 @@ void tst_Assets::failedSaveIsShownBeforeTheReload() {
     QCOMPARE(m_fx.form->cdsBensComp->RecordCount(), 1);
     QCOMPARE(m_fx.form->cdsBensCompCDBEMATIVO->AsString(), QStringLiteral("0000000001"));
     QCOMPARE(m_fx.form->cdsBensComp->State(), DataSetState::Browse);
+    // Nothing of the refused row is left to go out with a later save.
+    QCOMPARE(m_fx.form->cdsBensComp->ChangeCount(), 0);
     QVERIFY(!busyIndicatorActive());
 }
 

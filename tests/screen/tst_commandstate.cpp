@@ -30,6 +30,7 @@ private Q_SLOTS:
     void noLinkedSetKeepsHintAndPanel();
     void columnEditing_data();
     void columnEditing();
+    void insertStartsAtTheMonth();
     void tabChangeRelinks();
     void menuItemsSwitchTabs();
     void codeSettingPageDoesNotRelink();
@@ -319,6 +320,16 @@ void tst_CommandState::columnEditing() {
     QCOMPARE(m_fx.form->dbgPadraoColumnEditable(field), editable);
     m_fx.form->HabilitaBotao();
     QCOMPARE(m_fx.form->dbgPadrao->HasOption(TDBGrid::dgEditing), editable);
+}
+
+// A new row is typed from its month on, wherever the cell cursor was.
+void tst_CommandState::insertStartsAtTheMonth() {
+    loadCompetencias({{QStringLiteral("P"), 0}});
+    m_fx.form->dtsPadrao->SetDataSet(m_fx.form->cdsCIAP);
+    m_fx.form->dbgPadrao->SetSelectedField(m_fx.form->cdsCIAPVRSAIDATRIBCIAP);
+    m_fx.form->sbtIncluir->click();
+    QCOMPARE(m_fx.form->cdsCIAP->State(), DataSetState::Insert);
+    QCOMPARE(m_fx.form->dbgPadrao->SelectedField(), m_fx.form->cdsCIAPCOMPETENCIA);
 }
 
 void tst_CommandState::tabChangeRelinks() {

@@ -37,7 +37,8 @@ private Q_SLOTS:
     void uniqueness();
     void rangeNote_data();
     void rangeNote();
-    void failedSendKeepsChangeForNextPost();
+    void refusedInsertIsTypedAgain();
+    void refusedEditIsNotSentWithTheNext();
     void unchangedPostSendsNothing();
     void cancelReloads_data();
     void cancelReloads();
@@ -633,9 +634,9 @@ void tst_Posting::rangeNote() {
     }
 }
 
-// A refused send leaves the row posted locally and the change in the log, with no reload; the
-// next post of the row sends that change again, now with the new values.
-void tst_Posting::failedSendKeepsChangeForNextPost() {
+// A refused insertion is not stored: the row is being inserted again with what the user typed,
+// nothing stays in the log and nothing is reloaded; saved again, it goes out once, corrected.
+void tst_Posting::refusedInsertIsTypedAgain() {
     m_fx.server.enqueueError(QStringLiteral("setCiap"), -32001,
                              QStringLiteral("Registro alterado"));
     insertRow(QStringLiteral("05/2024"), Registration, 1000.0, 250.0);
@@ -643,16 +644,18 @@ void tst_Posting::failedSendKeepsChangeForNextPost() {
     const int shown = busyIndicatorShownCount();
     QVERIFY(!post());
     QCOMPARE(m_fx.dialogs.errors(), QStringList{QStringLiteral("Registro alterado")});
-    QCOMPARE(ds->State(), DataSetState::Browse);
-    QCOMPARE(ds->ChangeCount(), 1);
-    QCOMPARE(ds->RecordCount(), 2);
+    // Plainly unsaved: the new row is being inserted again, with what the user typed.
+    QCOMPARE(ds->State(), DataSetState::Insert);
+    QCOMPARE(ds->ChangeCount(), 0);
+    QCOMPARE(ds->RecordCount(), 1);
+    QCOMPARE(m_fx.form->cdsCIAPVRSAIDACIAP->AsFloat(), 1000.0);
+    QCOMPARE(m_fx.form->cdsCIAPCOMPETENCIA->AsString(), QStringLiteral("05/2024"));
     QVERIFY(m_fx.server.callsTo(QStringLiteral("getCIAP")).isEmpty());
     QVERIFY(!busyIndicatorActive());
     QCOMPARE(busyIndicatorShownCount(), shown + 1);
 
+    // Corrected and saved again: one insertion goes out, with the corrected values.
     m_fx.dialogs.clear();
-    QVERIFY(ds->Locate(QStringLiteral("COMPETENCIA"), QStringLiteral("05/2024"), false));
-    ds->Edit();
     m_fx.form->cdsCIAPVRSAIDATRIBCIAP->SetAsFloat(500.0);
     QVERIFY(post());
     QVERIFY(m_fx.dialogs.entries.isEmpty());
@@ -663,6 +666,39 @@ void tst_Posting::failedSendKeepsChangeForNextPost() {
     QCOMPARE(ds->ChangeCount(), 0);
     QCOMPARE(m_fx.server.callsTo(QStringLiteral("getCIAP")).size(), 1);
     QVERIFY(!busyIndicatorActive());
+}
+
+// An edit the server refused stays on screen, unsaved, and is never sent along with a later
+// save of another row; a refresh asks before it throws it away.
+void tst_Posting::refusedEditIsNotSentWithTheNext() {
+    loadStored({storedRow(QStringLiteral("03/2024"), QStringLiteral("7"), 1000, 250, 400),
+                storedRow(QStringLiteral("04/2024"), QStringLiteral("8"), 1000, 250, 400)});
+    TClientDataSet* ds = m_fx.form->cdsCIAP;
+    m_fx.server.enqueueError(QStringLiteral("setCiap"), -32001, QStringLiteral("Valor negativo"));
+    ds->First();
+    ds->Edit();
+    m_fx.form->cdsCIAPVRSAIDATRIBCIAP->SetAsFloat(-5.0);
+    m_fx.form->cdsCIAPVRSAIDACIAP->SetAsFloat(-1.0);
+    QVERIFY(!post());
+    QCOMPARE(ds->State(), DataSetState::Edit);
+    QCOMPARE(m_fx.form->cdsCIAPVRSAIDACIAP->AsFloat(), -1.0);
+    QCOMPARE(ds->ChangeCount(), 0);
+
+    // Given up by the user: the stored row again, nothing logged.
+    m_fx.dialogs.clear();
+    m_fx.dialogs.enqueueAnswer(DialogAnswer::No);
+    QVERIFY(!m_fx.form->mayDiscardChanges(ds));
+    QCOMPARE(m_fx.dialogs.entries.size(), 1);
+    QCOMPARE(ds->State(), DataSetState::Edit);
+    ds->Cancel();
+    QCOMPARE(ds->ChangeCount(), 0);
+    ds->Last();
+    ds->Edit();
+    m_fx.form->cdsCIAPVRSAIDACIAP->SetAsFloat(2000.0);
+    const int before = m_fx.server.callsTo(QStringLiteral("setCiap")).size();
+    QVERIFY(post());
+    QCOMPARE(m_fx.server.callsTo(QStringLiteral("setCiap")).size(), before + 1);
+    QCOMPARE(lastDelta().changes.size(), 1);
 }
 
 // Posting a row nobody changed still runs the checks, but there is nothing to send: only the
@@ -730,11 +766,11 @@ void tst_Posting::deleteFailures_data() {
     QTest::newRow("assets not removed: the row stays")
         << "delBensComp" << QStringList{callText("delBensComp", {Company, Tax, "03/2024", "7"})}
         << 1 << 0;
-    QTest::newRow("deletion refused: kept in the log, no reload")
+    QTest::newRow("deletion refused: the row back, not left in the log, no reload")
         << "setCiap"
         << QStringList{callText("delBensComp", {Company, Tax, "03/2024", "7"}),
                        QStringLiteral("setCiap")}
-        << 0 << 1;
+        << 1 << 0;
 }
 
 void tst_Posting::deleteFailures() {

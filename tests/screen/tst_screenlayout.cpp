@@ -4,6 +4,7 @@
 #include "TBtnPesquisa.h"
 #include "TClientDataSet.h"
 #include "TDBGrid.h"
+#include "TDBGridDelegate.h"
 #include "TDBNavigator.h"
 #include "TDBText.h"
 #include "TDataSource.h"
@@ -271,8 +272,11 @@ void tst_ScreenLayout::coloursByRole() {
     const QColor face = QApplication::palette().color(QPalette::Button);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_fx.form->edtCdEmpresa, m_fx.form->edtCdImposto, m_fx.form->depInicial,
-             m_fx.form->depFinal, m_fx.form->dbeInscEsta, m_fx.form->dbgBensComp})
-        QCOMPARE(w->palette().color(QPalette::Base), info);
+             m_fx.form->depFinal, m_fx.form->dbeInscEsta, m_fx.form->dbgBensComp}) {
+        QCOMPARE(w->palette().color(QPalette::Active, QPalette::Base), info);
+        // Switched off, a control looks it.
+        QCOMPARE(w->palette().color(QPalette::Disabled, QPalette::Base), face);
+    }
     for (QLineEdit* name : {m_fx.form->edtNmEmpresa, m_fx.form->edtNmImposto}) {
         QVERIFY(!name->isEnabled());
         QCOMPARE(name->focusPolicy(), Qt::NoFocus);
@@ -375,6 +379,12 @@ void tst_ScreenLayout::grids() {
             QVERIFY2(grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) <
                          grid->ColumnWidth(i),
                      c.field);
+            // The "..." button covers the cell's right end, not the last of an asset code's
+            // ten digits.
+            if (QByteArray(c.field) == "CDBEMATIVO")
+                QVERIFY(grid->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) +
+                            TDBGridDelegate::EllipsisWidth <
+                        grid->ColumnWidth(i));
         }
     }
     // The competências fit the screen's width without scrolling sideways.

@@ -371,12 +371,29 @@ private Q_SLOTS:
         const QStringList db{QStringLiteral("--database"), QStringLiteral("x.db")};
         QTest::newRow("loopback") << db << QString() << true;
         QTest::newRow("no database") << QStringList() << QString() << false;
-        QTest::newRow("any address, no token")
-            << (db + QStringList{"--host", "0.0.0.0"}) << QString() << false;
-        QTest::newRow("any address, token")
-            << (db + QStringList{"--host", "0.0.0.0", "--token", "s"}) << QString() << true;
-        QTest::newRow("any address, env token")
-            << (db + QStringList{"--host", "0.0.0.0"}) << QStringLiteral("s") << true;
+        const QString token = QStringLiteral("0123456789abcdef");
+        const QStringList open = db + QStringList{"--host", "0.0.0.0"};
+        const QStringList tls{"--tls-cert", "c.pem", "--tls-key", "k.pem"};
+        QTest::newRow("any address, no token") << (open + tls) << QString() << false;
+        QTest::newRow("any address, token, no TLS")
+            << (open + QStringList{"--token", token}) << QString() << false;
+        QTest::newRow("any address, token, plain text allowed")
+            << (open + QStringList{"--token", token, "--allow-plaintext"}) << QString() << true;
+        QTest::newRow("any address, token, TLS")
+            << (open + tls + QStringList{"--token", token}) << QString() << true;
+        QTest::newRow("any address, env token, TLS") << (open + tls) << token << true;
+        QTest::newRow("short token")
+            << (db + QStringList{"--token", "s3cret"}) << QString() << false;
+        QTest::newRow("blank token") << db << QString(16, QLatin1Char(' ')) << false;
+        QTest::newRow("the example's token")
+            << db << QStringLiteral("CHANGE-ME-to-the-output-of-openssl-rand") << false;
+        QTest::newRow("certificate without key")
+            << (db + QStringList{"--tls-cert", "c.pem"}) << QString() << false;
+        QTest::newRow("timeouts") << (db + QStringList{"--auth-timeout-s", "3", "--idle-timeout-s",
+                                                       "60", "--shutdown-timeout-s", "5"})
+                                  << QString() << true;
+        QTest::newRow("no waiting room")
+            << (db + QStringList{"--max-unauthenticated", "0"}) << QString() << false;
         QTest::newRow("bad port") << (db + QStringList{"--port", "70000"}) << QString() << false;
         QTest::newRow("host name")
             << (db + QStringList{"--host", "example.org"}) << QString() << false;
@@ -393,6 +410,10 @@ private Q_SLOTS:
                                             env, &error);
         QCOMPARE(o.has_value(), accepted);
         QCOMPARE(error.isEmpty(), accepted);
+        const qsizetype t = arguments.indexOf(QStringLiteral("--token"));
+        const QString token = t >= 0 ? arguments.at(t + 1) : envToken;
+        if (!token.trimmed().isEmpty())
+            QVERIFY2(!error.contains(token), "the token was echoed");
     }
 };
 

@@ -3,6 +3,7 @@
 #include "DemoData.h"
 #include "Month.h"
 #include "ServerProcess.h"
+#include "TestCertificates.h"
 
 #include <QDir>
 #include <QProcess>
@@ -17,6 +18,7 @@ class TestServerProcess : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    TestCertificates m_certificates;
 
     QString dbPath(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     static int run(const QStringList& args, QByteArray* err,
@@ -34,6 +36,11 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(m_certificates.create(&error), qPrintable(error));
+    }
+
     void refusals_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
@@ -44,6 +51,17 @@ private Q_SLOTS:
         QTest::newRow("bad URL") << QStringList{"--database", "postgresql://"} << 2 << "postgresql";
         QTest::newRow("bad schema")
             << QStringList{"--database", "postgresql://u@h/db?schema=x;drop"} << 2 << "schema";
+        QTest::newRow("';' in a TLS file of PostgreSQL")
+            << QStringList{"--database", "postgresql://u@h/db?sslrootcert=/a;b"} << 2 << "';'";
+        const TestCertificates& c = m_certificates;
+        QTest::newRow("key of another certificate")
+            << QStringList{"--database",          "x.db",      "--tls-cert",
+                           c.serverCertificate(), "--tls-key", c.wrongNameKey()}
+            << 2 << "does the key belong to the certificate?";
+        QTest::newRow("no certificate file")
+            << QStringList{"--database",       "x.db",      "--tls-cert",
+                           "/nonexistent.pem", "--tls-key", c.serverKey()}
+            << 2 << "--tls-cert: cannot read /nonexistent.pem";
         QTest::newRow("unreadable file")
             << QStringList{"--database", "/proc/nope/x.db"} << 1 << "cannot prepare";
     }
@@ -69,13 +87,14 @@ private Q_SLOTS:
 
     void tokenFromEnvironmentAllowsAnyAddress() {
         ServerProcess s;
-        qputenv("CIAP_SERVER_TOKEN", "t0k");
+        qputenv("CIAP_SERVER_TOKEN", "t0k-of-16-chars!");
         const bool started =
-            s.start(dbPath("open.db"), {QStringLiteral("--host"), QStringLiteral("0.0.0.0")});
+            s.start(dbPath("open.db"), {QStringLiteral("--host"), QStringLiteral("0.0.0.0"),
+                                        QStringLiteral("--allow-plaintext")});
         qunsetenv("CIAP_SERVER_TOKEN");
         QVERIFY2(started, qPrintable(s.error()));
         RpcTestClient c;
-        c.setToken(QStringLiteral("t0k"));
+        c.setToken(QStringLiteral("t0k-of-16-chars!"));
         QVERIFY(c.connectTo(QStringLiteral("127.0.0.1"), s.port()));
         QCOMPARE(c.result(QStringLiteral("getInscEsta"), {"01", "T", ""})
                      .toObject()

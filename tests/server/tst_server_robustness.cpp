@@ -205,15 +205,15 @@ private Q_SLOTS:
     void tokenIsRequiredWhenSet() {
         ServerProcess guarded;
         QVERIFY2(guarded.start(m_fx.db.location(),
-                               {QStringLiteral("--token"), QStringLiteral("s3cret")}),
+                               {QStringLiteral("--token"), QStringLiteral("s3cret-s3cret-s3")}),
                  qPrintable(guarded.error()));
         for (const QString& token :
-             {QString(), QStringLiteral("wrong"), QStringLiteral("s3cret")}) {
+             {QString(), QStringLiteral("wrong"), QStringLiteral("s3cret-s3cret-s3")}) {
             RpcTestClient c;
             c.setToken(token);
             QVERIFY(c.connectTo(guarded.host(), guarded.port()));
             const QJsonObject r = c.call(QStringLiteral("getVerificaImposto"), {Tax});
-            QCOMPARE(c.errorCode(r), token == QLatin1String("s3cret") ? 0 : -32002);
+            QCOMPARE(c.errorCode(r), token == QLatin1String("s3cret-s3cret-s3") ? 0 : -32002);
         }
         QVERIFY(guarded.stop());
     }
@@ -230,9 +230,12 @@ private Q_SLOTS:
             QCOMPARE(c->result(QStringLiteral("getVerificaImposto"), {Tax}).toArray(),
                      QJsonArray{"01"});
         }
+        // A third may connect and wait, but its first call finds no slot and it is closed.
         RpcTestClient third;
         QVERIFY(third.connectTo(limited.host(), limited.port()));
-        QCOMPARE(third.errorCode(third.readReply(5000)), -32000);
+        QCOMPARE(third.errorCode(third.call(QStringLiteral("getVerificaImposto"), {Tax})), -32000);
+        QVERIFY(third.socket().state() == QAbstractSocket::UnconnectedState ||
+                third.socket().waitForDisconnected(5000));
         first.reset(); // a place becomes free once a client leaves
         QTest::qWait(200);
         RpcTestClient fourth;
@@ -344,6 +347,112 @@ private Q_SLOTS:
             QCOMPARE(loaded, Many + 4);
         QCOMPARE(CiapApi::value(after, 0, "ITEMEXISTE").toInt(), loaded);
         QCOMPARE(CiapApi::value(after, 0, "VRSALDOPARCCIAP").toDouble() > 0, loaded > 0);
+    }
+
+    // SIGTERM while a month's load runs. With time enough the load finishes, its answer
+    // arrives and the process ends cleanly; a call that cannot finish within the shutdown time
+    // (here it waits for a lock the test holds) is cut off with the process, which ends in
+    // bounded time and leaves nothing of it behind.
+    void stopWhileACallRuns_data() {
+        QTest::addColumn<bool>("blocked");
+        QTest::newRow("the call finishes") << false;
+        QTest::newRow("the call outlasts the shutdown time") << true;
+    }
+    void stopWhileACallRuns() {
+        QFETCH(bool, blocked);
+        const int Many = m_fx.db.isPostgres() ? 30000 : 120000;
+        m_fx.db.addManyAssets(Many);
+        api().create(Company, Tax, "111", "01/2024");
+        const QString sequence =
+            CiapApi::value(api().list(Company, Tax), 0, "NRSEQCIAP").toString();
+        ServerProcess stopping;
+        QVERIFY2(stopping.start(m_fx.db.location(), {"--shutdown-timeout-s", blocked ? "1" : "60"}),
+                 qPrintable(stopping.error()));
+        RpcTestClient c;
+        QVERIFY(c.connectTo(stopping.host(), stopping.port()));
+        if (blocked)
+            m_fx.db.holdWriteLock();
+        c.send(QJsonDocument(QJsonObject{{"jsonrpc", "2.0"},
+                                         {"id", 1},
+                                         {"method", "MZR02400.rdmCIAP.CarregaImpostoNFBemParcela"},
+                                         {"params", QJsonArray{"01/2024", Company, Tax, 0.0, "BEM",
+                                                               "111", sequence}}})
+                   .toJson(QJsonDocument::Compact) +
+               '\n');
+        QThread::msleep(300);
+        QElapsedTimer t;
+        t.start();
+        const bool clean = stopping.stop(30000);
+        const qint64 ms = t.elapsed();
+        if (blocked)
+            m_fx.db.releaseWriteLock();
+        const int loaded = m_fx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM CIAPBEM")).toInt();
+        if (blocked) {
+            QVERIFY(!clean);
+            QCOMPARE(stopping.exitCode(), 3);
+            QVERIFY2(ms < 4000, qPrintable(QString::number(ms)));
+            QCOMPARE(loaded, 0);
+            QVERIFY(stopping.log().contains("calls still running after 1 s"));
+        } else {
+            QVERIFY2(clean, stopping.log().constData());
+            QCOMPARE(c.errorCode(c.readReply(5000)), 0);
+            QCOMPARE(loaded, Many + 4);
+        }
+        const DataPacket after = api().list(Company, Tax);
+        QCOMPARE(CiapApi::value(after, 0, "ITEMEXISTE").toInt(), loaded);
+    }
+
+    // A database that refuses: the log says why in the driver's words, with its code, and the
+    // user is told in plain words. On PostgreSQL the database has run out of connections; a
+    // call after one frees up works again, and retrying leaves no connection-name warnings.
+    void storageFailureIsLoggedWithItsReason() {
+        if (!m_fx.db.isPostgres()) {
+            qputenv("CIAP_SQLITE_DRILL", "query_only=ON");
+            ServerProcess readOnly;
+            const bool started = readOnly.start(m_fx.db.location());
+            qunsetenv("CIAP_SQLITE_DRILL");
+            QVERIFY2(started, qPrintable(readOnly.error()));
+            RpcTestClient c;
+            QVERIFY(c.connectTo(readOnly.host(), readOnly.port()));
+            QCOMPARE(c.errorCode(CiapApi(c).create(Company, Tax, "111", "01/2024")), -32000);
+            QVERIFY(readOnly.stop());
+            QVERIFY2(readOnly.log().contains("attempt to write a readonly database (code 8)"),
+                     readOnly.log().constData());
+            return;
+        }
+        const QString name =
+            QStringLiteral("ciap_limit_%1").arg(QCoreApplication::applicationPid());
+        m_fx.db.execUnprepared(QStringLiteral("CREATE DATABASE %1 CONNECTION LIMIT 2").arg(name));
+        QUrl url(qEnvironmentVariable("CIAP_TEST_PG_URL"));
+        url.setPath(QLatin1Char('/') + name);
+        ServerProcess limited;
+        QVERIFY2(limited.start(url.toString()), qPrintable(limited.error()));
+        std::vector<std::unique_ptr<RpcTestClient>> clients;
+        int refused = 0;
+        for (int i = 0; i < 4; ++i) {
+            clients.push_back(std::make_unique<RpcTestClient>());
+            QVERIFY(clients.back()->connectTo(limited.host(), limited.port()));
+            const QJsonObject r =
+                clients.back()->call(QStringLiteral("getInscEsta"), {Company, "T", ""});
+            if (r.contains(QStringLiteral("error"))) {
+                QVERIFY2(clients.back()->errorMessage(r).contains(QLatin1String("ocupado")),
+                         qPrintable(clients.back()->errorMessage(r)));
+                ++refused;
+            }
+        }
+        QVERIFY(refused >= 2);
+        clients.front().reset(); // its database connection goes with it
+        QTRY_VERIFY(clients.back()
+                        ->call(QStringLiteral("getInscEsta"), {Company, "T", ""})
+                        .contains(QStringLiteral("result")));
+        clients.clear();
+        QVERIFY(limited.stop());
+        m_fx.db.execUnprepared(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+        const QByteArray log = limited.log();
+        QVERIFY2(log.contains("getInscEsta failed: in open: ") &&
+                     log.contains("too many connections for database"),
+                 log.constData());
+        QVERIFY2(!log.contains("QSqlDatabase"), log.constData());
     }
 
     void oneLogLinePerCallWithoutValues() {

@@ -4,8 +4,11 @@
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
+#include <QSslConfiguration>
 
 bool RpcTestClient::connectTo(const QString& host, quint16 port, int timeoutMs) {
+    m_host = host;
+    m_port = port;
     m_socket.connectToHost(host, port);
     if (!m_socket.waitForConnected(timeoutMs)) {
         m_lastError = m_socket.errorString();
@@ -15,7 +18,37 @@ bool RpcTestClient::connectTo(const QString& host, quint16 port, int timeoutMs) 
     return true;
 }
 
+bool RpcTestClient::connectEncrypted(const QString& host, quint16 port, const QString& caFile,
+                                     int timeoutMs) {
+    m_host = host;
+    m_port = port;
+    m_caFile = caFile;
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setCaCertificates(QSslCertificate::fromPath(caFile));
+    m_socket.setSslConfiguration(config);
+    m_socket.connectToHostEncrypted(host, port);
+    if (!m_socket.waitForEncrypted(timeoutMs)) {
+        m_lastError = m_socket.errorString();
+        return false;
+    }
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return true;
+}
+
+bool RpcTestClient::reconnectIfClosed() {
+    if (m_socket.state() == QAbstractSocket::ConnectedState && m_socket.bytesAvailable() == 0)
+        m_socket.waitForReadyRead(0); // notices a close that arrived meanwhile
+    if (m_host.isEmpty() || m_socket.state() == QAbstractSocket::ConnectedState ||
+        m_socket.bytesAvailable() > 0)
+        return true;
+    m_socket.abort();
+    m_buffer.clear();
+    return m_caFile.isEmpty() ? connectTo(m_host, m_port)
+                              : connectEncrypted(m_host, m_port, m_caFile);
+}
+
 void RpcTestClient::send(const QByteArray& bytes) {
+    reconnectIfClosed();
     m_socket.write(bytes);
     m_socket.flush();
 }

@@ -5,15 +5,21 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QSslSocket>
 #include <QString>
-#include <QTcpSocket>
 
-// A tiny blocking JSON-RPC client for tests: one request, one reply.
+// A tiny blocking JSON-RPC client for tests: one request, one reply. Like the product's client,
+// it connects again when the server closed the connection while it was not waiting for an
+// answer (the server closes connections that do not authenticate in time, or sit idle).
 class RpcTestClient final {
 public:
     static constexpr const char* Object = "MZR02400.rdmCIAP";
 
     bool connectTo(const QString& host, quint16 port, int timeoutMs = 5000);
+    // With TLS, trusting only the CA in caFile and checking the certificate's names against
+    // host; false with the reason in lastError.
+    bool connectEncrypted(const QString& host, quint16 port, const QString& caFile,
+                          int timeoutMs = 5000);
     void setToken(const QString& token) { m_token = token; }
 
     // The whole reply object; an empty object when nothing came back in time.
@@ -30,10 +36,15 @@ public:
     QString errorMessage(const QJsonObject& reply) const;
 
     QString lastError() const { return m_lastError; }
-    QTcpSocket& socket() { return m_socket; }
+    QSslSocket& socket() { return m_socket; }
 
 private:
-    QTcpSocket m_socket;
+    bool reconnectIfClosed();
+
+    QString m_host;
+    quint16 m_port = 0;
+    QString m_caFile;
+    QSslSocket m_socket; // plain TCP until told to encrypt
     QByteArray m_buffer;
     QString m_token;
     QString m_lastError;

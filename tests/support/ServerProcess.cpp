@@ -19,6 +19,11 @@ QString ServerProcess::executable() {
 
 bool ServerProcess::start(const QString& database, const QStringList& extraArguments,
                           int timeoutMs) {
+    return begin(database, extraArguments, timeoutMs) && awaitReady(timeoutMs);
+}
+
+bool ServerProcess::begin(const QString& database, const QStringList& extraArguments,
+                          int timeoutMs) {
     m_log = std::make_unique<QTemporaryFile>();
     if (!m_log->open()) {
         m_error = QStringLiteral("cannot create the log file");
@@ -33,6 +38,10 @@ bool ServerProcess::start(const QString& database, const QStringList& extraArgum
         m_error = QStringLiteral("cannot start %1: %2").arg(executable(), m_process.errorString());
         return false;
     }
+    return true;
+}
+
+bool ServerProcess::awaitReady(int timeoutMs) {
     static const QRegularExpression ready(QStringLiteral("^listening on (.+):(\\d+)\\s*$"));
     QByteArray out;
     QDeadlineTimer deadline(timeoutMs);

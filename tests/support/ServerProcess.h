@@ -18,6 +18,10 @@ public:
     // when the process did not get ready within the timeout.
     bool start(const QString& database, const QStringList& extraArguments = {},
                int timeoutMs = 30000);
+    // start() in two halves, for servers that should start together.
+    bool begin(const QString& database, const QStringList& extraArguments = {},
+               int timeoutMs = 30000);
+    bool awaitReady(int timeoutMs = 30000);
     bool stop(int timeoutMs = 10000); // SIGTERM; true when it exited cleanly (code 0)
     void kill();                      // SIGKILL, no clean-up at all
     bool isRunning() const;

@@ -11,6 +11,7 @@
 namespace ciap::server {
 class DatabaseConfig;
 class Session;
+class TransactionGuard;
 } // namespace ciap::server
 
 // The database a server test runs against: a fresh SQLite file, or, when the test runs with
@@ -40,8 +41,9 @@ public:
     ~TestDatabase();
 
     static bool postgresRequested();
+    static constexpr int NoSchema = -2; // nothing created: the location is left to a server
     // False with the reason (e.g. no PostgreSQL configured): the test should skip. The schema
-    // is brought to version schemaVersion (the current one when negative).
+    // is brought to version schemaVersion (the current one when -1).
     bool create(QString* skipReason, int schemaVersion = -1);
     void migrate(); // to the current version
     QString location() const { return m_location; }
@@ -49,6 +51,7 @@ public:
 
     void reset();
     void exec(const QString& sql, const QVariantList& values = {});
+    void execUnprepared(const QString& sql); // what cannot be prepared: TRUNCATE, CREATE DATABASE
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     // Every row of the answer as its values' texts joined by separator (null: empty).
     QStringList rows(const QString& sql, const QVariantList& values = {},
@@ -56,10 +59,15 @@ public:
     // n assets of fixture::Company, registration "111", entering in January 2024.
     void addManyAssets(int count);
     void addInvoice(const Invoice& invoice);
+    // Until release: the write lock of SQLite, or the competências' rows on PostgreSQL, so that
+    // a server's write waits.
+    void holdWriteLock();
+    void releaseWriteLock();
 
 private:
     std::unique_ptr<ciap::server::DatabaseConfig> m_config;
     std::unique_ptr<ciap::server::Session> m_session;
+    std::unique_ptr<ciap::server::TransactionGuard> m_held;
     QString m_location;
     QString m_schema;
     QString m_file;
