@@ -24,8 +24,8 @@ const char* const CompanyName = "INDÚSTRIA DEMONSTRAÇÃO LTDA";
 const char* const OtherCompany = "02";
 const char* const OtherRegistration = "207165890119";
 
-QString text(const char* latin) {
-    return QString::fromUtf8(latin);
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
 }
 
 // What no document carries, typed as a user would with ciap-admin asset and exit.
