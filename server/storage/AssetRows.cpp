@@ -10,8 +10,8 @@ namespace {
 
 const QString detailColumns = QStringLiteral(
     "a.IDTPBEM, a.CDBEMPRINCIPAL, a.CDCONTA, a.CDCCUSTO, a.DSFUNCAO, a.NRVIDAUTIL, a.CDITEM,"
-    " a.CDUNIDADE, a.IDDIFALPENDENTE");
-constexpr int DetailCount = 9;
+    " a.CDUNIDADE, a.IDDIFALPENDENTE, a.IDORIGEM");
+constexpr int DetailCount = 10;
 
 QString documentColumns(const QString& alias) {
     static const QStringList names{
@@ -112,6 +112,7 @@ RegisterAsset AssetRows::readRegister(const SqlStatement& s) {
     a.details.item = s.text(at + 6);
     a.details.unit = s.text(at + 7);
     a.details.difalPending = s.text(at + 8) == QLatin1String("S");
+    a.details.origin = s.text(at + 9);
     at += DetailCount;
     a.entry = readDocument(s, at);
     a.exit = readDocument(s, at + DocumentCount);

@@ -21,7 +21,7 @@ public:
     // and its entry and exit documents. registerColumns() is a select list over registerFrom()
     // (BEMATIVO a with its documents e and s); a caller may add columns after it and joins
     // after registerFrom(), and reads them from RegisterColumnCount on.
-    static constexpr int RegisterColumnCount = 1 + ColumnCount + 9 + 2 * 12;
+    static constexpr int RegisterColumnCount = 1 + ColumnCount + 10 + 2 * 12;
     static QString registerColumns();
     static QString registerFrom();
     static RegisterAsset readRegister(const SqlStatement& s);

@@ -165,8 +165,8 @@ void AssetStore::insert(const RegisterAsset& asset) {
                        " CDINSCESTA, DTENTRADA, VRICMSPROPRIO, VRICMSST, VRICMSFRETE, VRICMSDIFAL,"
                        " NRPARCELAS, IDTPAPROPPISCOF, DTSAIDA, IDTPSAIDA, IDTPBEM, CDBEMPRINCIPAL,"
                        " CDCONTA, CDCCUSTO, DSFUNCAO, NRVIDAUTIL, CDITEM, CDUNIDADE,"
-                       " IDDIFALPENDENTE) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                       " ?, ?, ?, ?, ?, ?, ?)"),
+                       " IDDIFALPENDENTE, IDORIGEM) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                       " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         "insert asset");
     s.bind(asset.company)
         .bind(r.number)
@@ -191,6 +191,7 @@ void AssetStore::insert(const RegisterAsset& asset) {
         .bind(fitted(d.item, 60))
         .bind(fitted(d.unit, 6))
         .bind(yesNo(d.difalPending))
+        .bind(fitted(d.origin, 2))
         .exec();
     writeDocuments(asset);
 }
@@ -205,7 +206,7 @@ void AssetStore::update(const RegisterAsset& asset) {
                        " VRICMSDIFAL = ?, NRPARCELAS = ?, IDTPAPROPPISCOF = ?, DTSAIDA = ?,"
                        " IDTPSAIDA = ?, IDTPBEM = ?, CDBEMPRINCIPAL = ?, CDCONTA = ?, CDCCUSTO = ?,"
                        " DSFUNCAO = ?, NRVIDAUTIL = ?, CDITEM = ?, CDUNIDADE = ?,"
-                       " IDDIFALPENDENTE = ? WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
+                       " IDDIFALPENDENTE = ?, IDORIGEM = ? WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
         "update asset");
     s.bind(notNull(r.name, 50))
         .bind(notNull(r.patrimony, 30))
@@ -228,6 +229,7 @@ void AssetStore::update(const RegisterAsset& asset) {
         .bind(fitted(d.item, 60))
         .bind(fitted(d.unit, 6))
         .bind(yesNo(d.difalPending))
+        .bind(fitted(d.origin, 2))
         .bind(asset.company)
         .bind(r.number)
         .exec();
