@@ -122,6 +122,12 @@ public:
                               "não seja componente.")
             .arg(code);
     }
+    static QString originInvalid(const QString& origin, bool component) {
+        return QStringLiteral("Tipo de entrada \"%1\" inválido para %2: um componente entra como "
+                              "IA; um bem como IM (compra), MC (do estoque) ou CI (conclusão de "
+                              "bem construído com seus componentes).")
+            .arg(origin, component ? QStringLiteral("um componente") : QStringLiteral("um bem"));
+    }
     static QString componentWithoutMain() {
         return QStringLiteral("Um componente precisa do código do bem principal.");
     }
