@@ -123,7 +123,8 @@ public:
 
     void run(bool wholeBalance) {
         MonthRegisterStore months(m_session);
-        const QList<MonthAsset> loaded = months.loadedAssets(m_cx.row);
+        const QList<MonthAsset> loaded =
+            months.loadedAssets(m_cx.row, MonthRegisterStore::Documents::OfTheMonth);
         const QList<RegisterAsset> leaving = months.leavingUnloaded(m_cx.row);
         // Both lists come by code; the file lists the assets by code too.
         qsizetype l = 0;

@@ -90,12 +90,14 @@ QString AssetRows::registerColumns() {
            QStringLiteral(", ") + documentColumns(QStringLiteral("s"));
 }
 
-QString AssetRows::registerFrom() {
+QString AssetRows::registerFrom(bool datedDocuments) {
     return QStringLiteral(" FROM BEMATIVO a"
                           " LEFT JOIN BEMDOCUMENTO e ON e.CDEMPRESA = a.CDEMPRESA"
-                          " AND e.CDBEMATIVO = a.CDBEMATIVO AND e.IDMOVIMENTO = 'E'"
-                          " LEFT JOIN BEMDOCUMENTO s ON s.CDEMPRESA = a.CDEMPRESA"
-                          " AND s.CDBEMATIVO = a.CDBEMATIVO AND s.IDMOVIMENTO = 'S'");
+                          " AND e.CDBEMATIVO = a.CDBEMATIVO AND e.IDMOVIMENTO = 'E'") +
+           (datedDocuments ? QStringLiteral(" AND a.DTENTRADA BETWEEN ? AND ?") : QString()) +
+           QStringLiteral(" LEFT JOIN BEMDOCUMENTO s ON s.CDEMPRESA = a.CDEMPRESA"
+                          " AND s.CDBEMATIVO = a.CDBEMATIVO AND s.IDMOVIMENTO = 'S'") +
+           (datedDocuments ? QStringLiteral(" AND a.DTSAIDA BETWEEN ? AND ?") : QString());
 }
 
 RegisterAsset AssetRows::readRegister(const SqlStatement& s) {

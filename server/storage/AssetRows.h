@@ -23,7 +23,9 @@ public:
     // after registerFrom(), and reads them from RegisterColumnCount on.
     static constexpr int RegisterColumnCount = 1 + ColumnCount + 10 + 2 * 12;
     static QString registerColumns();
-    static QString registerFrom();
+    // datedDocuments: the entry document only of an asset that entered between the first two
+    // values bound, the exit document only of one that left between the next two.
+    static QString registerFrom(bool datedDocuments = false);
     static RegisterAsset readRegister(const SqlStatement& s);
 };
 

@@ -39,17 +39,22 @@ QList<CompetenciaRow> MonthRegisterStore::competencias(const QString& company,
     return out;
 }
 
-QList<MonthAsset> MonthRegisterStore::loadedAssets(const CompetenciaRow& row) {
+QList<MonthAsset> MonthRegisterStore::loadedAssets(const CompetenciaRow& row, Documents documents) {
+    const bool dated = documents == Documents::OfTheMonth;
     SqlStatement s(m_session,
                    QStringLiteral("SELECT ") + AssetRows::registerColumns() +
                        QStringLiteral(", CAST(ROUND(b.VRPARCELACIAP * 100) AS BIGINT),"
                                       " CAST(ROUND(b.VRAPROPARCCIAP * 100) AS BIGINT)") +
-                       AssetRows::registerFrom() +
+                       AssetRows::registerFrom(dated) +
                        QStringLiteral(" JOIN CIAPBEM b ON b.CDEMPRESA = a.CDEMPRESA"
                                       " AND b.CDBEMATIVO = a.CDBEMATIVO"
                                       " WHERE b.CDEMPRESA = ? AND b.CDIMPOSTO = ?"
                                       " AND b.NRSEQCIAP = ? ORDER BY a.CDBEMATIVO"),
-                   "month's assets");
+                   dated ? "month's assets, documents of the month" : "month's assets");
+    if (dated) {
+        s.bind(row.month.firstDay()).bind(row.month.lastDay());
+        s.bind(row.month.firstDay()).bind(row.month.lastDay());
+    }
     s.bind(row.company).bind(row.tax).bind(row.sequence).exec();
     QList<MonthAsset> out;
     out.reserve(row.assetCount);

@@ -21,8 +21,10 @@ public:
     // By tax, each with its tax's name.
     QList<CompetenciaRow> competencias(const QString& company, const QString& registration,
                                        const Month& month);
-    // By asset code; amounts as stored, to the cent.
-    QList<MonthAsset> loadedAssets(const CompetenciaRow& row);
+    // By asset code; amounts as stored, to the cent. Documents::OfTheMonth leaves out the
+    // documents of entries and exits outside the month, which a large month reads faster.
+    enum class Documents { All, OfTheMonth };
+    QList<MonthAsset> loadedAssets(const CompetenciaRow& row, Documents documents = Documents::All);
     // The registration's assets whose exit falls in the month and that the competência does
     // not hold, by asset code.
     QList<RegisterAsset> leavingUnloaded(const CompetenciaRow& row);
