@@ -81,8 +81,9 @@ void createDatabase() {
     for (int c = 1; c <= 20; ++c)
         chart.putCostCentre(
             {QStringLiteral("CC%1").arg(c), QStringLiteral("Centro %1").arg(c), QDate(2015, 1, 1)});
-    chart.putSettings(QStringLiteral("01"), QStringLiteral("110042490114"),
-                      {QStringLiteral("1.2.3.1"), QStringLiteral("CC1"), QStringLiteral("A"), true});
+    chart.putSettings(
+        QStringLiteral("01"), QStringLiteral("110042490114"),
+        {QStringLiteral("1.2.3.1"), QStringLiteral("CC1"), QStringLiteral("A"), true});
     DocumentStore documents(s);
     for (int p = 1; p <= 200; ++p) {
         Participant part;
@@ -98,7 +99,8 @@ void createDatabase() {
     const QString asset = QStringLiteral(
         "INSERT INTO BEMATIVO (CDEMPRESA, CDBEMATIVO, NMBEMATIVO, CDPATRIBEMATIVO, CDINSCESTA,"
         " DTENTRADA, VRICMSPROPRIO, VRICMSST, VRICMSFRETE, NRPARCELAS, DTSAIDA, IDTPSAIDA, CDCONTA,"
-        " CDCCUSTO, DSFUNCAO, NRVIDAUTIL, CDITEM, CDUNIDADE) VALUES ('01', ?, ?, '', '110042490114',"
+        " CDCCUSTO, DSFUNCAO, NRVIDAUTIL, CDITEM, CDUNIDADE) VALUES ('01', ?, ?, '', "
+        "'110042490114',"
         " ?, ?, ?, ?, 48, ?, ?, ?, ?, 'Produção', 120, ?, 'UN')");
     const QString document = QStringLiteral(
         "INSERT INTO BEMDOCUMENTO (CDEMPRESA, CDBEMATIVO, IDMOVIMENTO, IDEMITENTE, CDPARTICIPANTE,"
@@ -122,8 +124,9 @@ void createDatabase() {
              {code, QStringLiteral("Máquina operatriz modelo %1, série %2").arg(1 + n % 500).arg(n),
               entry, double(100 + next(50000)), next(3) == 0 ? 50.0 : 0.0,
               next(4) == 0 ? 12.34 : 0.0, sold ? QVariant(exit) : none,
-              sold ? QVariant(QStringLiteral("V")) : none, QStringLiteral("1.2.3.%1").arg(1 + n % 10),
-              QStringLiteral("CC%1").arg(1 + n % 20), QStringLiteral("IT%1").arg(1 + n % 500)});
+              sold ? QVariant(QStringLiteral("V")) : none,
+              QStringLiteral("1.2.3.%1").arg(1 + n % 10), QStringLiteral("CC%1").arg(1 + n % 20),
+              QStringLiteral("IT%1").arg(1 + n % 500)});
         exec(s, document,
              {code, QStringLiteral("E"), QStringLiteral("1"), supplier, QString::number(n),
               key(supplier, entry, n), entry, QStringLiteral("IT%1").arg(1 + n % 500),
