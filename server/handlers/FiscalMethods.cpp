@@ -1,9 +1,12 @@
 #include "FiscalMethods.h"
 
+#include "GerarBlocoGHandler.h"
+
 namespace ciap::server {
 
 std::vector<std::unique_ptr<MethodHandler>> FiscalMethods::all() {
     std::vector<std::unique_ptr<MethodHandler>> methods;
+    methods.push_back(std::make_unique<GerarBlocoGHandler>());
     return methods;
 }
 
