@@ -22,7 +22,8 @@ public:
                           int timeoutMs = 5000);
     void setToken(const QString& token) { m_token = token; }
 
-    // The whole reply object; an empty object when nothing came back in time.
+    // The whole reply object; an empty object when nothing came back in time. A method without
+    // its object is one of Object's.
     QJsonObject call(const QString& method, const QJsonArray& params, int timeoutMs = 60000);
     // Sends bytes as they are (a malformed frame) and reads one reply line.
     QJsonObject raw(const QByteArray& bytes, int timeoutMs = 10000);
