@@ -1,5 +1,6 @@
 #include "HostMainWindow.h"
 
+#include "BlocoGWindow.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
 #include "PackageLoader.h"
@@ -31,6 +32,9 @@ HostMainWindow::HostMainWindow(PackageLoader* loader, QWidget* parent)
     m_ciapAction = fiscal->addAction(QStringLiteral("Controle de Crédito Imobilizado"), this,
                                      [this] { openScreen(); });
     m_ciapAction->setObjectName(QStringLiteral("actCIAP"));
+    m_blocoGAction =
+        fiscal->addAction(QStringLiteral("Gerar &Bloco G…"), this, [this] { openBlocoG(); });
+    m_blocoGAction->setObjectName(QStringLiteral("actGerarBlocoG"));
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName(QStringLiteral("mnuJanela"));
@@ -54,6 +58,17 @@ HostMainWindow::~HostMainWindow() {
 
 bool HostMainWindow::openScreen() {
     return runGuarded([this] { m_loader->callIniProc(); });
+}
+
+BlocoGWindow* HostMainWindow::openBlocoG() {
+    if (!m_blocoG) {
+        m_blocoG = new BlocoGWindow(this);
+        m_blocoG->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_blocoG->show();
+    m_blocoG->raise();
+    m_blocoG->activateWindow();
+    return m_blocoG;
 }
 
 void HostMainWindow::closeEvent(QCloseEvent* event) {
