@@ -34,6 +34,16 @@ public:
                               "da EFD ICMS/IPI de 2024 a 2026 (versões 018 a 020).")
             .arg(month);
     }
+    static QString bookPending(const QString& month, const QString& tax) {
+        return QStringLiteral("A competência %1 (imposto %2) está pendente: aproprie-a antes de "
+                              "emitir o livro CIAP. O livro leva os valores da apropriação.")
+            .arg(month, tax);
+    }
+    static QString bookWithoutCompetencia(const QString& month) {
+        return QStringLiteral("Não há competência %1 para a inscrição: o livro CIAP é emitido "
+                              "dos meses apurados e apropriados.")
+            .arg(month);
+    }
     static QString staleHint() {
         return QStringLiteral("o cadastro do bem mudou depois da apropriação: cancele a "
                               "apropriação, carregue os bens de novo e aproprie a competência");

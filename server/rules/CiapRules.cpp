@@ -3,6 +3,7 @@
 #include "ServerMessages.h"
 #include "ServiceError.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ciap::server {
@@ -38,6 +39,16 @@ qint64 CiapRules::instalmentCents(const AssetRecord& asset, const Month& month,
     if (credit <= 0)
         return 0;
     return credit / asset.instalments; // integer division: cut down to the cent
+}
+
+qint64 CiapRules::remainingCents(const AssetRecord& asset, const Month& month) {
+    if (!asset.entry.isValid() || asset.instalments < 1)
+        return 0;
+    if (asset.exitDate.isValid() && Month::of(asset.exitDate) <= month)
+        return 0;
+    const int done = std::clamp(instalmentNumber(asset.entry, month), 0, asset.instalments);
+    const qint64 credit = creditCents(asset);
+    return credit > 0 ? (credit / asset.instalments) * (asset.instalments - done) : 0;
 }
 
 double CiapRules::instalment(const AssetRecord& asset, const Month& month,

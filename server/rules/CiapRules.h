@@ -23,6 +23,9 @@ public:
     // 0 when it does not take part.
     static qint64 instalmentCents(const AssetRecord& asset, const Month& month,
                                   ExitMonthInstalment exit);
+    // The instalments still to come after the month, each at its full value; none once the
+    // asset has left by the end of the month, since nothing more is credited then.
+    static qint64 remainingCents(const AssetRecord& asset, const Month& month);
     static double instalment(const AssetRecord& asset, const Month& month,
                              ExitMonthInstalment exit);
     // Whether a loaded asset may still be credited in the month of its competência, of the

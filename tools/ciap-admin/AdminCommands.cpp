@@ -102,6 +102,14 @@ QString usage() {
         "                cadastro tiver problemas, nada é gravado: todos vão para a saída de\n"
         "                erros e a saída é 1.\n"
         "\n"
+        "Livro CIAP:\n"
+        "  book          --company CC --registration IE --month MM/AAAA --model C|D\n"
+        "                --out ARQUIVO.pdf [--tax CC]\n"
+        "                o livro do mês apropriado em PDF (A4): modelo C, um livro com os\n"
+        "                valores do mês e os bens com entrada, parcela e saída; modelo D, uma\n"
+        "                ficha por bem com o documento de entrada, as parcelas do ICMS e as\n"
+        "                linhas mensais até o mês.\n"
+        "\n"
         "Valores em reais: 1234,56 ou 1.234,56 ou 1234.56. Saída 0: feito; 1: recusado ou\n"
         "falhou; 2: linha de comando inválida.\n");
 }
@@ -183,7 +191,7 @@ int run(const QStringList& arguments, AdminIo& io) {
         if (command == QLatin1String("exit"))
             return exitCommand(rest, io);
         if (command == QLatin1String("account") || command == QLatin1String("cost-centre") ||
-            command == QLatin1String("bloco-g"))
+            command == QLatin1String("bloco-g") || command == QLatin1String("book"))
             return fiscalCommand(command, rest, io);
         if (command == QLatin1String("assets") || command == QLatin1String("purchases") ||
             command == QLatin1String("pending-exits"))

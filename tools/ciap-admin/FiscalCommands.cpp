@@ -1,13 +1,16 @@
 // account, cost-centre: what the tax file needs that no document carries; bloco-g: a month's
-// Bloco G of the EFD ICMS/IPI.
+// Bloco G of the EFD ICMS/IPI; book: the month's CIAP book as PDF.
 #include "AdminSupport.h"
 #include "BlocoGExport.h"
+#include "BookExport.h"
+#include "BookLayout.h"
 #include "ChartStore.h"
 #include "Keys.h"
 #include "Month.h"
 #include "ServiceError.h"
 #include "TransactionGuard.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 
@@ -85,20 +88,28 @@ void writeFile(const QString& path, const QByteArray& bytes) {
             QStringLiteral("Não foi possível gravar %1: %2").arg(path, out.errorString()));
 }
 
+Month month(const AdminArguments& args) {
+    const auto month = Month::parse(args.required(QStringLiteral("month")).trimmed());
+    if (!month)
+        throw UsageError(QStringLiteral("--month deve ser um mês MM/AAAA, como 01/2024."));
+    return *month;
+}
+
+QString tax(const AdminArguments& args) {
+    if (!args.has(QStringLiteral("tax")))
+        return {};
+    const auto tax = Keys::pad(args.required(QStringLiteral("tax")), Keys::TaxWidth);
+    if (!tax)
+        throw UsageError(QStringLiteral("--tax tem no máximo dois caracteres."));
+    return *tax;
+}
+
 int blocoG(const AdminArguments& args, AdminIo& io) {
     BlocoGRequest q;
     q.company = companyCode(args);
     q.registration = args.required(QStringLiteral("registration")).trimmed();
-    const auto month = Month::parse(args.required(QStringLiteral("month")).trimmed());
-    if (!month)
-        throw UsageError(QStringLiteral("--month deve ser um mês MM/AAAA, como 01/2024."));
-    q.month = *month;
-    if (args.has(QStringLiteral("tax"))) {
-        const auto tax = Keys::pad(args.required(QStringLiteral("tax")), Keys::TaxWidth);
-        if (!tax)
-            throw UsageError(QStringLiteral("--tax tem no máximo dois caracteres."));
-        q.tax = *tax;
-    }
+    q.month = month(args);
+    q.tax = tax(args);
     const QString path = args.text(QStringLiteral("out")).trimmed();
     Database db = openDatabase(args);
     const BlocoGResult r = BlocoGExport(*db.session).run(q);
@@ -127,6 +138,33 @@ int blocoG(const AdminArguments& args, AdminIo& io) {
     return 0;
 }
 
+int bookCommand(const AdminArguments& args, AdminIo& io) {
+    BookRequest q;
+    q.company = companyCode(args);
+    q.registration = args.required(QStringLiteral("registration")).trimmed();
+    q.month = month(args);
+    q.tax = tax(args);
+    const QString model = args.required(QStringLiteral("model")).trimmed().toUpper();
+    if (model != QLatin1String("C") && model != QLatin1String("D"))
+        throw UsageError(QStringLiteral("--model é C (um livro para todos os bens) ou D (uma "
+                                        "ficha por bem)."));
+    q.model = model == QLatin1String("C") ? book::BookModel::C : book::BookModel::D;
+    const QString path = args.required(QStringLiteral("out")).trimmed();
+    if (path.isEmpty())
+        throw UsageError(QStringLiteral("--out é o arquivo PDF a gravar."));
+    Database db = openDatabase(args);
+    const book::CiapBook b = BookExport(*db.session).run(q);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    book::BookLayout::writePdf(b, pdf);
+    pdf.close();
+    writeFile(path, pdf.data());
+    io.out << "Livro CIAP modelo " << model << " de " << q.month.text() << ", inscrição "
+           << b.header.registration << ", imposto " << b.header.tax << ": " << b.assets.size()
+           << " bem(ns), " << book::BookLayout::pageCount(b) << " folha(s) em " << path << '\n';
+    return 0;
+}
+
 } // namespace
 
 int fiscalCommand(const QString& command, const QStringList& arguments, AdminIo& io) {
@@ -144,6 +182,14 @@ int fiscalCommand(const QString& command, const QStringList& arguments, AdminIo&
                                           QStringLiteral("changed")},
                                          {}),
                           io);
+    if (command == QLatin1String("book"))
+        return bookCommand(
+            AdminArguments(arguments,
+                           {database, QStringLiteral("company"), QStringLiteral("registration"),
+                            QStringLiteral("month"), QStringLiteral("tax"), QStringLiteral("model"),
+                            QStringLiteral("out")},
+                           {}),
+            io);
     return blocoG(
         AdminArguments(arguments,
                        {database, QStringLiteral("company"), QStringLiteral("registration"),

@@ -1,10 +1,13 @@
 #include "AdminCommands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -18,7 +21,15 @@ void onInterrupt(int) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // The book is drawn with Qt Gui's fonts, which need a QGuiApplication; on the offscreen
+    // platform it needs no display, so the book is written on a server as anywhere else.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "book") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("ciap-admin"));
     // The server's log lines (a migration step, say) are for its journal, not for this
     // terminal; warnings still show.
@@ -34,7 +45,7 @@ int main(int argc, char* argv[]) {
             std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
             std::fflush(stdout);
         }};
-    const int rc = ciap::admin::run(app.arguments().mid(1), io);
+    const int rc = ciap::admin::run(app->arguments().mid(1), io);
     out.flush();
     err.flush();
     return rc;
