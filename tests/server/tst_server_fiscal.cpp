@@ -1,6 +1,8 @@
 // ciap.fiscal over a real server: the month's Bloco G for the host's menu item — the file in
 // Base64 when the register is complete, every problem as a packet row when it is not, and the
-// refusals of a month that cannot be exported.
+// refusals of a month that cannot be exported; the month's CIAP book as the figures the window
+// prints.
+#include "BookJson.h"
 #include "DatabaseConfig.h"
 #include "EfdReader.h"
 #include "PacketCodec.h"
@@ -92,6 +94,54 @@ private Q_SLOTS:
         QFETCH(QString, text);
         worked::addCompetencia(*m_session, worked::Tax, 2024, 2, false);
         const QJsonObject reply = m_client->call(QStringLiteral("ciap.fiscal.gerarBlocoG"), params);
+        QCOMPARE(m_client->errorCode(reply), code);
+        QVERIFY2(m_client->errorMessage(reply).contains(text),
+                 qPrintable(m_client->errorMessage(reply)));
+    }
+
+    void theBook_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("lines"); // of the first asset
+        QTest::newRow("C") << "c"
+                           << "livro-ciap-c-02-207165890119-202401.pdf" << 0;
+        QTest::newRow("D") << "D"
+                           << "livro-ciap-d-02-207165890119-202401.pdf" << 48;
+    }
+    void theBook() {
+        QFETCH(QString, model);
+        QFETCH(QString, file);
+        QFETCH(int, lines);
+        worked::addCompetencia(*m_session, worked::Tax, 2024, 1);
+        const QJsonObject reply =
+            m_client->call(QStringLiteral("ciap.fiscal.livroCIAP"),
+                           {worked::Company, worked::Registration, "01/2024", model, ""});
+        const QJsonArray r = reply.value(QStringLiteral("result")).toArray();
+        QVERIFY2(r.size() == 2, qPrintable(m_client->errorMessage(reply)));
+        QCOMPARE(r[0].toString(), file);
+        const auto book = ciap::book::BookJson::read(r[1].toString().toUtf8());
+        QCOMPARE(book.figures.creditCents, 11750);
+        QCOMPARE(book.assets.size(), 4);
+        QCOMPARE(book.assets[0].lines.size(), lines);
+    }
+
+    void bookRefusals_data() {
+        QTest::addColumn<QJsonArray>("params");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a pending month")
+            << QJsonArray{worked::Company, worked::Registration, "02/2024", "C", ""} << -32000
+            << "está pendente: aproprie-a antes de emitir o livro CIAP";
+        QTest::newRow("no such model")
+            << QJsonArray{worked::Company, worked::Registration, "01/2024", "E", ""} << -32602
+            << "modelo";
+    }
+    void bookRefusals() {
+        QFETCH(QJsonArray, params);
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        worked::addCompetencia(*m_session, worked::Tax, 2024, 2, false);
+        const QJsonObject reply = m_client->call(QStringLiteral("ciap.fiscal.livroCIAP"), params);
         QCOMPARE(m_client->errorCode(reply), code);
         QVERIFY2(m_client->errorMessage(reply).contains(text),
                  qPrintable(m_client->errorMessage(reply)));
