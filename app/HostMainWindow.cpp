@@ -3,6 +3,7 @@
 #include "BlocoGWindow.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
+#include "LivroCiapWindow.h"
 #include "PackageLoader.h"
 
 #include <QAction>
@@ -35,6 +36,9 @@ HostMainWindow::HostMainWindow(PackageLoader* loader, QWidget* parent)
     m_blocoGAction =
         fiscal->addAction(QStringLiteral("Gerar &Bloco G…"), this, [this] { openBlocoG(); });
     m_blocoGAction->setObjectName(QStringLiteral("actGerarBlocoG"));
+    m_livroAction =
+        fiscal->addAction(QStringLiteral("&Livro CIAP…"), this, [this] { openLivroCiap(); });
+    m_livroAction->setObjectName(QStringLiteral("actLivroCIAP"));
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName(QStringLiteral("mnuJanela"));
@@ -69,6 +73,17 @@ BlocoGWindow* HostMainWindow::openBlocoG() {
     m_blocoG->raise();
     m_blocoG->activateWindow();
     return m_blocoG;
+}
+
+LivroCiapWindow* HostMainWindow::openLivroCiap() {
+    if (!m_livro) {
+        m_livro = new LivroCiapWindow(this);
+        m_livro->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_livro->show();
+    m_livro->raise();
+    m_livro->activateWindow();
+    return m_livro;
 }
 
 void HostMainWindow::closeEvent(QCloseEvent* event) {

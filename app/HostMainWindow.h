@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class BlocoGWindow;
+class LivroCiapWindow;
 class PackageLoader;
 class QAction;
 class QMdiArea;
@@ -19,12 +20,15 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QAction* ciapAction() const { return m_ciapAction; }
     QAction* blocoGAction() const { return m_blocoGAction; }
+    QAction* livroAction() const { return m_livroAction; }
 
     // "Fiscal" → "Controle de Crédito Imobilizado": loads the package and calls IniProc;
     // a failure is shown, not thrown.
     bool openScreen();
     // "Fiscal" → "Gerar Bloco G…": one window, brought forward when it is already open.
     BlocoGWindow* openBlocoG();
+    // "Fiscal" → "Livro CIAP…": likewise.
+    LivroCiapWindow* openLivroCiap();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -35,4 +39,6 @@ private:
     QAction* m_ciapAction = nullptr;
     QAction* m_blocoGAction = nullptr;
     QPointer<BlocoGWindow> m_blocoG;
+    QAction* m_livroAction = nullptr;
+    QPointer<LivroCiapWindow> m_livro;
 };

@@ -1,0 +1,127 @@
+#include "LivroCiapWindow.h"
+
+#include "BookLayout.h"
+#include "FiscalServer.h"
+#include "HostErrors.h"
+#include "HostServices.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* edit(QWidget* parent, const char* name, int maxLength) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setMaxLength(maxLength);
+    return e;
+}
+
+} // namespace
+
+LivroCiapWindow::LivroCiapWindow(QWidget* parent)
+    : QDialog(parent)
+    , m_server(new FiscalServer(this)) {
+    setObjectName(QStringLiteral("frmLivroCIAP"));
+    setWindowTitle(QStringLiteral("Livro CIAP"));
+    setModal(false);
+
+    edtEmpresa = edit(this, "edtEmpresa", 2);
+    edtEmpresa->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtEmpresa));
+    edtInscricao = edit(this, "edtInscricao", 16);
+    edtCompetencia = edit(this, "edtCompetencia", 7);
+    edtCompetencia->setInputMask(QStringLiteral("99/9999;_"));
+    cbModelo = new QComboBox(this);
+    cbModelo->setObjectName(QStringLiteral("cbModelo"));
+    cbModelo->addItem(QStringLiteral("C – o mês e todos os bens"), QStringLiteral("C"));
+    cbModelo->addItem(QStringLiteral("D – uma ficha por bem"), QStringLiteral("D"));
+    edtImposto = edit(this, "edtImposto", 2);
+    edtImposto->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtImposto));
+    edtImposto->setPlaceholderText(QStringLiteral("o da competência apropriada"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Empresa"), edtEmpresa);
+    form->addRow(QStringLiteral("&Inscrição Estadual"), edtInscricao);
+    form->addRow(QStringLiteral("&Competência (MM/AAAA)"), edtCompetencia);
+    form->addRow(QStringLiteral("&Modelo"), cbModelo);
+    form->addRow(QStringLiteral("I&mposto (opcional)"), edtImposto);
+
+    btnVisualizar = new QPushButton(QStringLiteral("&Visualizar"), this);
+    btnVisualizar->setObjectName(QStringLiteral("btnVisualizar"));
+    btnVisualizar->setDefault(true);
+    btnFechar = new QPushButton(QStringLiteral("&Fechar"), this);
+    btnFechar->setObjectName(QStringLiteral("btnFechar"));
+    btnFechar->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnVisualizar);
+    buttons->addWidget(btnFechar);
+
+    lblSituacao = new QLabel(this);
+    lblSituacao->setObjectName(QStringLiteral("lblSituacao"));
+    lblSituacao->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->addWidget(lblSituacao);
+    layout->addStretch(1);
+    resize(460, 240);
+
+    preview = &LivroCiapWindow::showPreview;
+    connect(btnVisualizar, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { visualize(); }); });
+    connect(btnFechar, &QPushButton::clicked, this, &QWidget::close);
+}
+
+LivroCiapWindow::~LivroCiapWindow() = default;
+
+livrociap::Request LivroCiapWindow::request() const {
+    const QString month = edtCompetencia->text();
+    return {edtEmpresa->text(), edtInscricao->text(),
+            month == QLatin1String("/") ? QString() : month, cbModelo->currentData().toString(),
+            edtImposto->text()};
+}
+
+void LivroCiapWindow::visualize() {
+    const livrociap::Request r = request();
+    const QString wrong = livrociap::check(r);
+    if (!wrong.isEmpty())
+        MensErro(wrong);
+    lblSituacao->clear();
+    livrociap::Answer answer;
+    {
+        BusyScope busy(this);
+        answer =
+            livrociap::read(m_server->call(QStringLiteral("livroCIAP"), livrociap::arguments(r)));
+    }
+    lblSituacao->setText(QStringLiteral("Livro CIAP modelo %1 de %2, imposto %3: %4 bem(ns), %5 "
+                                        "folha(s).")
+                             .arg(r.model, answer.book.header.month, answer.book.header.tax)
+                             .arg(answer.book.assets.size())
+                             .arg(ciap::book::BookLayout::pageCount(answer.book)));
+    preview(this, answer.book);
+}
+
+void LivroCiapWindow::showPreview(QWidget* parent, const ciap::book::CiapBook& book) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(ciap::book::BookLayout::pageLayout());
+    printer.setDocName(QStringLiteral("livro-ciap-%1").arg(book.header.month));
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("dlgVisualizarLivro"));
+    dialog.setWindowTitle(QStringLiteral("Livro CIAP – visualização"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&book](QPrinter* p) { ciap::book::BookLayout::paint(book, *p); });
+    dialog.resize(900, 760);
+    dialog.exec();
+}
