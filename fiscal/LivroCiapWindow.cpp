@@ -54,7 +54,7 @@ LivroCiapWindow::LivroCiapWindow(QWidget* parent)
     form->addRow(QStringLiteral("&Inscrição Estadual"), edtInscricao);
     form->addRow(QStringLiteral("&Competência (MM/AAAA)"), edtCompetencia);
     form->addRow(QStringLiteral("&Modelo"), cbModelo);
-    form->addRow(QStringLiteral("I&mposto (opcional)"), edtImposto);
+    form->addRow(QStringLiteral("Im&posto (opcional)"), edtImposto);
 
     btnVisualizar = new QPushButton(QStringLiteral("&Visualizar"), this);
     btnVisualizar->setObjectName(QStringLiteral("btnVisualizar"));

@@ -18,6 +18,17 @@ void onInterrupt(int) {
     interrupted = true;
 }
 
+QtMessageHandler defaultHandler = nullptr;
+
+// The book's offscreen platform looks for a runtime folder that a login without a desktop
+// session has not got; Qt makes one of its own, and the user need not read about it.
+void withoutRuntimeFolderNotice(QtMsgType type, const QMessageLogContext& context,
+                                const QString& text) {
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    defaultHandler(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -26,6 +37,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && std::strcmp(argv[1], "book") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        defaultHandler = qInstallMessageHandler(withoutRuntimeFolderNotice);
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
