@@ -37,7 +37,7 @@ public:
             .arg(key);
     }
     static QString missingItems(const QString& key, const QStringList& items) {
-        return QStringLiteral("A NF-e %1 não tem o(s) item(ns) %2 pedido(s) em --items; nada "
+        return QStringLiteral("A NF-e %1 não tem o(s) item(ns) %2 pedido(s) como bens; nada "
                               "foi importado dela.")
             .arg(key, items.join(QStringLiteral(", ")));
     }
