@@ -142,6 +142,9 @@ public:
                               "correto).")
             .arg(key);
     }
+    static QString exitDocumentCancelled(const QString& key) {
+        return QStringLiteral("A NF-e %1 está cancelada e não documenta a saída do bem.").arg(key);
+    }
     static QString noExit(const QString& code) {
         return QStringLiteral("O bem %1 não tem saída registrada.").arg(code);
     }
