@@ -80,11 +80,10 @@ QJsonObject RpcTestClient::raw(const QByteArray& bytes, int timeoutMs) {
 }
 
 QJsonObject RpcTestClient::call(const QString& method, const QJsonArray& params, int timeoutMs) {
-    QJsonObject request{
-        {QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-        {QStringLiteral("method"), QStringLiteral("%1.%2").arg(QLatin1String(Object), method)},
-        {QStringLiteral("params"), params},
-        {QStringLiteral("id"), m_nextId++}};
+    QJsonObject request{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                        {QStringLiteral("method"), QStringLiteral("%1.%2").arg(m_object, method)},
+                        {QStringLiteral("params"), params},
+                        {QStringLiteral("id"), m_nextId++}};
     if (!m_token.isEmpty())
         request.insert(QStringLiteral("token"), m_token);
     return raw(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n', timeoutMs);

@@ -21,6 +21,8 @@ public:
     bool connectEncrypted(const QString& host, quint16 port, const QString& caFile,
                           int timeoutMs = 5000);
     void setToken(const QString& token) { m_token = token; }
+    // The server object the calls go to: Object unless set ("ciap.fiscal").
+    void setObject(const QString& object) { m_object = object; }
 
     // The whole reply object; an empty object when nothing came back in time.
     QJsonObject call(const QString& method, const QJsonArray& params, int timeoutMs = 60000);
@@ -47,6 +49,7 @@ private:
     QSslSocket m_socket; // plain TCP until told to encrypt
     QByteArray m_buffer;
     QString m_token;
+    QString m_object = QLatin1String(Object);
     QString m_lastError;
     qint64 m_nextId = 1;
 };
