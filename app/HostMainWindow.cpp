@@ -1,7 +1,9 @@
 #include "HostMainWindow.h"
 
+#include "AssetRegisterWindow.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
+#include "ImportDocumentsDialog.h"
 #include "PackageLoader.h"
 
 #include <QAction>
@@ -31,6 +33,13 @@ HostMainWindow::HostMainWindow(PackageLoader* loader, QWidget* parent)
     m_ciapAction = fiscal->addAction(QStringLiteral("Controle de Crédito Imobilizado"), this,
                                      [this] { openScreen(); });
     m_ciapAction->setObjectName(QStringLiteral("actCIAP"));
+    m_importAction = fiscal->addAction(QStringLiteral("&Importar Documentos…"), this, [this] {
+        runGuarded([this] { ImportDocumentsDialog::execute(this); });
+    });
+    m_importAction->setObjectName(QStringLiteral("actImportarDocumentos"));
+    m_registerAction = fiscal->addAction(QStringLiteral("Cadastro de &Bens CIAP"), this,
+                                         [] { runGuarded([] { AssetRegisterWindow::open(); }); });
+    m_registerAction->setObjectName(QStringLiteral("actCadastroBens"));
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName(QStringLiteral("mnuJanela"));

@@ -16,6 +16,8 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QAction* ciapAction() const { return m_ciapAction; }
+    QAction* importAction() const { return m_importAction; }
+    QAction* registerAction() const { return m_registerAction; }
 
     // "Fiscal" → "Controle de Crédito Imobilizado": loads the package and calls IniProc;
     // a failure is shown, not thrown.
@@ -28,4 +30,6 @@ private:
     PackageLoader* m_loader;
     QMdiArea* m_mdiArea = nullptr;
     QAction* m_ciapAction = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_registerAction = nullptr;
 };
