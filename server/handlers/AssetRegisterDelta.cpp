@@ -1,10 +1,12 @@
 #include "AssetRegisterDelta.h"
 
 #include "AssetRegisterRows.h"
+#include "HandlerSupport.h"
 #include "Keys.h"
 #include "RegisterEditing.h"
 #include "RegisterMessages.h"
 #include "RegisterPackets.h"
+#include "RegisterStore.h"
 #include "ServiceError.h"
 
 #include <QHash>
@@ -161,6 +163,8 @@ void AssetRegisterDelta::applyChange(const QList<FieldDef>& fields, const DeltaC
         Keys::pad(now.value(QStringLiteral("CDBEMATIVO")).toString(), Keys::AssetWidth) != code)
         refuse(RegisterMessages::identityChange());
 
+    RegisterStore registers(m_session);
+    HandlerSupport::requireCompany(registers, *company);
     // The asset as the client read it must be the asset as stored: otherwise someone changed
     // it in between, and this change would overwrite theirs.
     const auto stored = AssetRegisterRows(m_session).current(*company, *code);
