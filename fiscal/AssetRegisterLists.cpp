@@ -144,8 +144,13 @@ QString AssetRegisterWindow::detailsText() const {
     }
     const QDate exit = a->FieldByName(QStringLiteral("DTSAIDA"))->AsDateTime();
     if (exit.isValid()) {
+        const QString kind = text(a, "IDTPSAIDA");
         QString line =
-            QStringLiteral("Saída em %1 (%2)").arg(dateToStr(exit), text(a, "IDTPSAIDA"));
+            QStringLiteral("Saída em %1 (%2 - %3)")
+                .arg(dateToStr(exit), kind,
+                     kind == QLatin1String("V")   ? QStringLiteral("venda ou transferência")
+                     : kind == QLatin1String("P") ? QStringLiteral("perda")
+                                                  : QStringLiteral("outra saída"));
         if (!text(a, "CHDOCUMENTOSAI").isEmpty())
             line += QStringLiteral(": NF-e nº %1, item %2, chave %3")
                         .arg(orDash(text(a, "NRDOCUMENTOSAI")), orDash(text(a, "NRITEMSAI")),

@@ -78,7 +78,7 @@ ImportDocumentsDialog::ImportDocumentsDialog(QWidget* parent)
     layout->addLayout(filesRow, 1);
 
     assetsCheck = new QCheckBox(
-        QStringLiteral("Os itens das NF-e de &fornecedores viram bens do ativo"), this);
+        QStringLiteral("Os itens das NF-e de fornecedores &viram bens do ativo"), this);
     assetsCheck->setObjectName(QStringLiteral("assetsCheck"));
     assetsCheck->setToolTip(
         QStringLiteral("A NF-e do fornecedor traz o CFOP dele, não o da entrada: sem esta opção "
@@ -100,6 +100,9 @@ ImportDocumentsDialog::ImportDocumentsDialog(QWidget* parent)
     countsLabel = new QLabel(this);
     countsLabel->setObjectName(QStringLiteral("countsLabel"));
     countsLabel->setWordWrap(true);
+    QFont bold = countsLabel->font();
+    bold.setBold(true);
+    countsLabel->setFont(bold);
     layout->addWidget(countsLabel);
     resultsTable = new QTableWidget(0, 3, this);
     resultsTable->setObjectName(QStringLiteral("resultsTable"));
@@ -116,7 +119,7 @@ ImportDocumentsDialog::ImportDocumentsDialog(QWidget* parent)
     // Rows as tall as their wrapped text at the width the columns have now.
     connect(resultsTable->horizontalHeader(), &QHeaderView::sectionResized, resultsTable,
             &QTableView::resizeRowsToContents);
-    layout->addWidget(resultsTable, 2);
+    layout->addWidget(resultsTable, 3);
 
     auto* actions = new QHBoxLayout;
     actions->addStretch(1);
@@ -231,6 +234,7 @@ void ImportDocumentsDialog::importListed() {
                              int(files.size()), this);
     progress.setObjectName(QStringLiteral("importProgress"));
     progress.setWindowTitle(QStringLiteral("Importar Documentos"));
+    progress.setMinimumWidth(460);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
