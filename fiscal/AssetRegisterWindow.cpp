@@ -448,7 +448,7 @@ void AssetRegisterWindow::buildPages() {
     for (const auto& [name, width] : purchaseColumns)
         purchasesGrid->AddColumn(QLatin1String(name), width);
     allPurchasesCheck =
-        new QCheckBox(QStringLiteral("Mostrar também as compras já transformadas em bens"));
+        new QCheckBox(QStringLiteral("Mostrar também as compras já t&ransformadas em bens"));
     allPurchasesCheck->setObjectName(QStringLiteral("allPurchasesCheck"));
     turnIntoAssetsButton = new QPushButton(QStringLiteral("&Transformar item em bens"));
     turnIntoAssetsButton->setObjectName(QStringLiteral("turnIntoAssetsButton"));
