@@ -249,7 +249,8 @@ void tst_FiscalWindows::exitRecorded() {
     QCOMPARE(m_fx.dialogs.errors().size(), 1);
     QCOMPARE(stored("DTSAIDA", code).left(10), QStringLiteral("2024-05-02"));
     QCOMPARE(stored("IDTPSAIDA", code), QStringLiteral("P"));
-    QVERIFY(w->assetDetails->toPlainText().contains(QStringLiteral("Saída em 02/05/2024 (P - perda)")));
+    QVERIFY(
+        w->assetDetails->toPlainText().contains(QStringLiteral("Saída em 02/05/2024 (P - perda)")));
     // Before the entry: refused by the server, nothing kept in the row.
     QVERIFY_THROWS_EXCEPTION(EAbort,
                              w->recordExit(QDate(2020, 1, 1), QStringLiteral("O"), QString(), 0));
