@@ -1,8 +1,10 @@
 #include "HostMainWindow.h"
 
+#include "AssetRegisterWindow.h"
 #include "BlocoGWindow.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
+#include "ImportDocumentsDialog.h"
 #include "LivroCiapWindow.h"
 #include "PackageLoader.h"
 
@@ -33,8 +35,15 @@ HostMainWindow::HostMainWindow(PackageLoader* loader, QWidget* parent)
     m_ciapAction = fiscal->addAction(QStringLiteral("Controle de Crédito Imobilizado"), this,
                                      [this] { openScreen(); });
     m_ciapAction->setObjectName(QStringLiteral("actCIAP"));
+    m_importAction = fiscal->addAction(QStringLiteral("&Importar Documentos…"), this, [this] {
+        runGuarded([this] { ImportDocumentsDialog::execute(this); });
+    });
+    m_importAction->setObjectName(QStringLiteral("actImportarDocumentos"));
+    m_registerAction = fiscal->addAction(QStringLiteral("Cadastro de &Bens CIAP"), this,
+                                         [] { runGuarded([] { AssetRegisterWindow::open(); }); });
+    m_registerAction->setObjectName(QStringLiteral("actCadastroBens"));
     m_blocoGAction =
-        fiscal->addAction(QStringLiteral("Gerar &Bloco G…"), this, [this] { openBlocoG(); });
+        fiscal->addAction(QStringLiteral("&Gerar Bloco G…"), this, [this] { openBlocoG(); });
     m_blocoGAction->setObjectName(QStringLiteral("actGerarBlocoG"));
     m_livroAction =
         fiscal->addAction(QStringLiteral("&Livro CIAP…"), this, [this] { openLivroCiap(); });

@@ -19,6 +19,8 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QAction* ciapAction() const { return m_ciapAction; }
+    QAction* importAction() const { return m_importAction; }
+    QAction* registerAction() const { return m_registerAction; }
     QAction* blocoGAction() const { return m_blocoGAction; }
     QAction* livroAction() const { return m_livroAction; }
 
@@ -37,6 +39,8 @@ private:
     PackageLoader* m_loader;
     QMdiArea* m_mdiArea = nullptr;
     QAction* m_ciapAction = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_registerAction = nullptr;
     QAction* m_blocoGAction = nullptr;
     QPointer<BlocoGWindow> m_blocoG;
     QAction* m_livroAction = nullptr;

@@ -68,7 +68,10 @@ BlocoGWindow::BlocoGWindow(QWidget* parent)
     form->addRow(QStringLiteral("&Inscrição Estadual"), edtInscricao);
     form->addRow(QStringLiteral("&Competência (MM/AAAA)"), edtCompetencia);
     form->addRow(QStringLiteral("I&mposto (opcional)"), edtImposto);
-    form->addRow(QStringLiteral("&Arquivo"), fileRow);
+    // A layout takes no buddy: the label points at the edit itself.
+    auto* fileLabel = new QLabel(QStringLiteral("&Arquivo"), this);
+    fileLabel->setBuddy(edtArquivo);
+    form->addRow(fileLabel, fileRow);
 
     btnGerar = new QPushButton(QStringLiteral("&Gerar"), this);
     btnGerar->setObjectName(QStringLiteral("btnGerar"));

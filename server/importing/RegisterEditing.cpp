@@ -232,6 +232,9 @@ RegisterAsset RegisterEditing::recordExit(const QString& company, const QString&
     const int settled = item > 0 ? item : pending ? pending->item : 0;
     const qint64 quantity = asset.entry ? asset.entry->quantity : QuantityScale;
     if (const auto invoice = m_documents.outgoing(key->toString())) {
+        // A cancelled invoice documents nothing: the tax file would cite a void document.
+        if (invoice->cancelled)
+            refuse(ImportMessages::exitDocumentCancelled(invoice->key));
         asset.exit =
             ExitMatcher::exitDocument(*invoice, settled, pending ? pending->productCode : QString(),
                                       pending ? pending->description : QString(), quantity);

@@ -189,7 +189,7 @@ private Q_SLOTS:
         const QList<QAction*> fiscal =
             main.menuBar()->findChild<QMenu*>(QStringLiteral("mnuFiscal"))->actions();
         QCOMPARE(fiscal.value(0)->objectName(), QStringLiteral("actCIAP"));
-        QCOMPARE(fiscal.value(1)->objectName(), QStringLiteral("actGerarBlocoG"));
+        QCOMPARE(fiscal.value(3)->objectName(), QStringLiteral("actGerarBlocoG"));
         main.blocoGAction()->trigger();
         main.blocoGAction()->trigger();
         QCOMPARE(main.findChildren<BlocoGWindow*>().size(), 1);

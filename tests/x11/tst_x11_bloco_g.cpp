@@ -1,4 +1,5 @@
 #include "DatabaseConfig.h"
+#include "Migrations.h"
 #include "Session.h"
 #include "WorkedMonth.h"
 #include "X11Session.h"
@@ -48,6 +49,7 @@ void tst_X11BlocoG::initTestCase() {
     {
         const auto config = ciap::server::DatabaseConfig::fromLocation(m_database);
         ciap::server::Session session(*config, QStringLiteral("x11-setup"));
+        ciap::server::Migrations::apply(session);
         worked::buildRegister(session);
         worked::addCompetencia(session, worked::Tax, 2024, 1);
     }
@@ -101,7 +103,7 @@ void tst_X11BlocoG::sql(const QString& statement) const {
 }
 
 void tst_X11BlocoG::theMonthsFileThenItsProblems() {
-    m_x->keys(QStringLiteral("alt+f b"));
+    m_x->keys(QStringLiteral("alt+f g"));
     QString window;
     QVERIFY2(X11Session::waitUntil(
                  [&] {
