@@ -27,7 +27,7 @@ const char* const OtherCompany = "02";
 const char* const OtherRegistration = "207165890119";
 const char* const AssetAccount = "1.2.3.01.001";
 
-// Each registration's cost centre, also its assets' own.
+// Each registration's cost centre, which its assets take, having none of their own.
 struct Centre {
     const char* company;
     const char* registration;
@@ -83,14 +83,6 @@ const HandEntered firstCompany[] = {
 RegisterAsset edit(RegisterEditing& editing, const QString& company, int asset,
                    const AssetChanges& changes) {
     return editing.change(company, QString::number(asset), changes);
-}
-
-QString centreOf(const QString& registration) {
-    for (const Centre& c : centres) {
-        if (registration == QLatin1String(c.registration))
-            return QString::fromLatin1(c.code);
-    }
-    return {};
 }
 
 // The account, cost centres and registrations' settings the tax file's Bloco 0 cites, in the
@@ -193,7 +185,6 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
         c.patrimony = QStringLiteral("PAT-%1").arg(number, 6, 10, QLatin1Char('0'));
         c.account = QString::fromLatin1(AssetAccount);
         c.item = QStringLiteral("BEM-%1").arg(number, 6, 10, QLatin1Char('0'));
-        c.costCentre = centreOf(a.record.registration);
         c.function = text("Uso na produção");
         c.usefulLife = 120;
         edit(editing, company, number, c);
@@ -215,8 +206,6 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
     for (int number = 1; number <= 4; ++number) {
         AssetChanges c;
         c.patrimony = QStringLiteral("PAT-%1").arg(number);
-        c.account = QString::fromLatin1(AssetAccount);
-        c.costCentre = centreOf(QString::fromLatin1(OtherRegistration));
         c.function = text(otherAssets[number - 1].function);
         c.usefulLife = otherAssets[number - 1].usefulLife;
         c.item = QStringLiteral("BEM-%1").arg(number, 6, 10, QLatin1Char('0'));
