@@ -9,35 +9,6 @@ namespace ciap {
 PacketParser::PacketParser(QByteArrayView json)
     : m_scanner(json) {}
 
-QDate PacketParser::parseDate(QByteArrayView text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
-        return {};
-    int parts[3] = {0, 0, 0};
-    const int starts[3] = {0, 5, 8};
-    const int lengths[3] = {4, 2, 2};
-    for (int i = 0; i < 3; ++i) {
-        for (int k = 0; k < lengths[i]; ++k) {
-            const char c = text[starts[i] + k];
-            if (c < '0' || c > '9')
-                return {};
-            parts[i] = parts[i] * 10 + (c - '0');
-        }
-    }
-    return QDate(parts[0], parts[1], parts[2]); // invalid for 2024-02-30 and the like
-}
-
-FieldType PacketParser::parseTypeName(QStringView name, bool* ok) {
-    *ok = true;
-    if (name == u"string")
-        return FieldType::String;
-    if (name == u"float")
-        return FieldType::Float;
-    if (name == u"datetime")
-        return FieldType::DateTime;
-    *ok = false;
-    return FieldType::String;
-}
-
 DataPacket PacketParser::parse() {
     if (m_scanner.peek() == '\0')
         throw ProtocolError(QStringLiteral("the packet is empty"));
@@ -123,7 +94,7 @@ FieldDef PacketParser::parseField(qsizetype index) {
             const qsizetype offset = m_scanner.offset();
             const QString type = m_scanner.readString();
             bool ok = false;
-            field.type = parseTypeName(type, &ok);
+            field.type = fieldTypeFromName(type, &ok);
             if (!ok)
                 failAt(offset, QStringLiteral("unknown type \"%1\" of %2").arg(type, where));
             haveType = true;
@@ -197,7 +168,7 @@ QVariant PacketParser::parseCell(const FieldDef& field, qsizetype column, qsizet
             failCell(field, row, QStringLiteral("expected a date \"YYYY-MM-DD\""));
         const qsizetype offset = m_scanner.offset();
         const JsonScanner::RawString raw = m_scanner.scanString();
-        const QDate date = raw.escaped ? QDate() : parseDate(raw.bytes);
+        const QDate date = raw.escaped ? QDate() : packetDate(raw.bytes);
         if (!date.isValid())
             failAt(offset, QStringLiteral("row %1, field %2: \"%3\" is not a date "
                                           "YYYY-MM-DD")

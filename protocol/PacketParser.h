@@ -19,10 +19,6 @@ public:
 
     DataPacket parse(); // throws ProtocolError
 
-    // "YYYY-MM-DD" to a date; an invalid QDate when the text is anything else.
-    static QDate parseDate(QByteArrayView text);
-    static FieldType parseTypeName(QStringView name, bool* ok);
-
 private:
     static constexpr int CacheSlots = 64;
     static constexpr qsizetype CachedLength = 32;
