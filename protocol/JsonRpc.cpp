@@ -142,6 +142,14 @@ QByteArray encodeRawResult(const QJsonValue& id, const QByteArray& resultJson) {
     return frame;
 }
 
+QByteArray encodeResultStart(const QJsonValue& id) {
+    QByteArray start;
+    JsonWriter writer(start);
+    writeHeader(writer, id);
+    writer.raw(",\"result\":");
+    return start;
+}
+
 QByteArray encodeError(const QJsonValue& id, int code, const QString& message) {
     QByteArray frame;
     JsonWriter writer(frame);

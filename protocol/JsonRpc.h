@@ -49,6 +49,9 @@ QByteArray encodeResult(const QJsonValue& id, const QJsonValue& result);
 // Result already serialized as JSON text (large packets are written without a QJsonDocument).
 QByteArray encodeRawResult(const QJsonValue& id, const QByteArray& resultJson);
 QByteArray encodeError(const QJsonValue& id, int code, const QString& message);
+// A result sent in pieces as it is written: what goes before the first piece (the frame ends
+// with "}\n" after the last one). The pieces must hold no line break.
+QByteArray encodeResultStart(const QJsonValue& id);
 
 // Throws RpcFailure with the JSON-RPC code to answer (ParseError, InvalidRequest).
 RpcRequest parseRequest(const QByteArray& frame);
