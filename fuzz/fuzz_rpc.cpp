@@ -41,17 +41,21 @@ void checkReply(const QByteArray& frame) {
     } catch (const ProtocolError&) {
         fullOk = false;
     }
+    // The host's reader: a packet result straight into a sink, in the same pass.
+    DataPacketBuilder packets;
     RpcReply raw;
     try {
-        raw = parseReplyRaw(frame);
+        raw = parseReplyPacket(frame, packets);
     } catch (const ProtocolError&) {
         return;
     }
-    if (!raw.rawResult.isEmpty()) {
-        try {
-            decodePacket(raw.rawResult);
-        } catch (const ProtocolError&) {
-        }
+    // A packet it read is one the full reader reads the same (Qt's reader is laxer, never
+    // stricter; its refusal would throw out of here, a finding too).
+    if (fullOk && raw.packet.isValid()) {
+        const DataPacket mine = raw.packet.value<DataPacket>();
+        const DataPacket theirs = packetFromJson(full.result);
+        if (mine.fields != theirs.fields || mine.rows != theirs.rows)
+            std::abort();
     }
     if (fullOk && (full.isError != raw.isError || full.errorCode != raw.errorCode))
         std::abort();

@@ -1,7 +1,7 @@
 #include "PacketCodec.h"
 
 #include "JsonWriter.h"
-#include "PacketParser.h"
+#include "PacketReader.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -354,7 +354,19 @@ QByteArray encodePacket(const DataPacket& packet) {
 }
 
 DataPacket decodePacket(const QByteArray& json) {
-    return PacketParser(json).parse();
+    DataPacketBuilder builder;
+    decodePacket(json, builder);
+    return builder.takePacket();
+}
+
+void decodePacket(const QByteArray& json, PacketSink& sink) {
+    json::JsonReader reader(json, QStringLiteral("the packet is empty"));
+    json::PacketReader::readDocument(reader, sink);
+}
+
+void decodePacketRows(const QByteArray& rows, const QList<FieldDef>& fields, PacketSink& sink) {
+    json::JsonReader reader(rows, QStringLiteral("the rows are empty"));
+    json::PacketReader(reader, reader.base(), sink).readRowsDocument(fields);
 }
 
 QJsonValue deltaToJson(const Delta& delta) {
