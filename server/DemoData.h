@@ -9,8 +9,11 @@ class Session;
 // A demo company for trying the product: two state registrations in SP, some dozens of assets
 // (one in its first month, one in its 48th, one sold halfway, one with freight and
 // rate-differential ICMS, some of appropriation type "09"), two years of outgoing invoices item
-// by item (registration A also exports) and a few competências, one appropriated. Dates are
-// relative to today so that the demo always looks current.
+// by item (registration A also exports) and a few competências, one appropriated; and a second
+// company holding docs/ciap-rules.md's worked example. The assets, the freight, the invoices
+// and the sale come from the documents of DemoDocuments through the importer, as a user's
+// would; the rest is typed in through the register's editing. Dates are relative to today so
+// that the demo always looks current.
 class DemoData final {
 public:
     static constexpr const char* Company = "01";

@@ -2,6 +2,7 @@
 #include "DatabaseConfig.h"
 #include "DemoData.h"
 #include "Dispatcher.h"
+#include "FiscalMethods.h"
 #include "Migrations.h"
 #include "RpcLog.h"
 #include "RpcServer.h"
@@ -76,7 +77,10 @@ int main(int argc, char* argv[]) {
     if (const int rc = prepareDatabase(*config, options->demo))
         return rc;
 
-    const Dispatcher dispatcher(options->token, CiapMethods::all());
+    auto methods = CiapMethods::all();
+    for (auto& m : FiscalMethods::all())
+        methods.push_back(std::move(m));
+    const Dispatcher dispatcher(options->token, std::move(methods));
     RpcServer server(*config, dispatcher, *settings, options->limits);
     if (!server.listen(options->host, options->port)) {
         std::fprintf(stderr, "ciap-server: cannot listen on %s:%u: %s\n",

@@ -71,7 +71,7 @@ Dispatcher::Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>
     : m_token(std::move(token))
     , m_handlers(std::move(handlers)) {
     for (const auto& h : m_handlers)
-        m_byName.insert(h->name(), h.get());
+        m_byName.insert(h->objectName() + QLatin1Char('.') + h->name(), h.get());
 }
 
 Dispatcher::~Dispatcher() = default;
@@ -84,10 +84,7 @@ QStringList Dispatcher::methodNames() const {
 }
 
 const MethodHandler* Dispatcher::find(const QString& fullName) const {
-    const qsizetype dot = fullName.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || QStringView(fullName).left(dot) != QLatin1String(ObjectName))
-        return nullptr;
-    return m_byName.value(fullName.mid(dot + 1), nullptr);
+    return m_byName.value(fullName, nullptr);
 }
 
 QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
@@ -122,8 +119,7 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
             result.prepend(stream->held());
         } else {
             code = RpcCode::MethodNotFound;
-            message = QStringLiteral("Método desconhecido: %1 (o objeto é %2).")
-                          .arg(request.method.left(200), QLatin1String(ObjectName));
+            message = QStringLiteral("Método desconhecido: %1.").arg(request.method.left(200));
         }
     } catch (const RpcFailure& e) {
         code = e.code();

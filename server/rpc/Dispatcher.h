@@ -17,8 +17,6 @@ class Session;
 // outcome; never argument values).
 class Dispatcher final {
 public:
-    static constexpr const char* ObjectName = "MZR02400.rdmCIAP";
-
     Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>> handlers);
     ~Dispatcher();
 
@@ -39,7 +37,7 @@ private:
 
     QString m_token;
     std::vector<std::unique_ptr<MethodHandler>> m_handlers;
-    QHash<QString, const MethodHandler*> m_byName;
+    QHash<QString, const MethodHandler*> m_byName; // "<object>.<name>"
 };
 
 } // namespace ciap::server

@@ -25,6 +25,10 @@ class MethodHandler {
 public:
     virtual ~MethodHandler() = default;
     virtual QString name() const = 0;
+    // The server object the method belongs to; the JSON-RPC method is "<object>.<name>". The
+    // screen's methods keep the object it was written against; the register, import and
+    // export methods have one of their own.
+    virtual QString objectName() const { return QStringLiteral("MZR02400.rdmCIAP"); }
     virtual QStringList argumentNames() const = 0;
     // The result as JSON text.
     virtual QByteArray handle(const QJsonArray& params, Session& session) const = 0;

@@ -1,6 +1,7 @@
 #include "Migrations.h"
 
 #include "CfopSeed.h"
+#include "SchemaVersion3.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
@@ -182,6 +183,7 @@ const std::vector<QStringList>& steps() {
                 "CDBEMATIVO))"),
         },
         version2(),
+        SchemaVersion3::statements(),
     };
     return all;
 }
@@ -280,10 +282,16 @@ void Migrations::apply(Session& session, int target) {
 }
 
 QStringList Migrations::dataTables() {
-    return {QStringLiteral("CIAPBEM"),     QStringLiteral("CIAPCOMPET"), QStringLiteral("CIAPSEQ"),
-            QStringLiteral("NFSAIDAITEM"), QStringLiteral("NFSAIDA"),    QStringLiteral("BEMATIVO"),
-            QStringLiteral("INSCESTA"),    QStringLiteral("UFCIAP"),     QStringLiteral("IMPOSTO"),
-            QStringLiteral("EMPRESA")};
+    return {QStringLiteral("SAIDAPENDENTE"), QStringLiteral("BEMDOCUMENTO"),
+            QStringLiteral("CIAPBEM"),       QStringLiteral("CIAPCOMPET"),
+            QStringLiteral("CIAPSEQ"),       QStringLiteral("NFSAIDAITEM"),
+            QStringLiteral("NFSAIDA"),       QStringLiteral("BEMATIVO"),
+            QStringLiteral("BEMSEQ"),        QStringLiteral("NFENTRADAITEM"),
+            QStringLiteral("NFENTRADA"),     QStringLiteral("CTENFE"),
+            QStringLiteral("CTE"),           QStringLiteral("NFECANCELADA"),
+            QStringLiteral("DOCIMPORTADO"),  QStringLiteral("PARTICIPANTE"),
+            QStringLiteral("INSCESTA"),      QStringLiteral("UFCIAP"),
+            QStringLiteral("IMPOSTO"),       QStringLiteral("EMPRESA")};
 }
 
 } // namespace ciap::server

@@ -43,6 +43,7 @@ QSqlQuery& Session::prepared(const QString& sql) {
 }
 
 void Session::drop() {
+    ++m_generation;
     m_statements.clear();
     if (m_db.isValid()) {
         m_db.close();

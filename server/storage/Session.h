@@ -23,12 +23,15 @@ public:
     QSqlDatabase& database();                // throws StorageError when it cannot connect
     QSqlQuery& prepared(const QString& sql); // prepared once per connection
     void drop();                             // forget the connection (after it may have broken)
+    // Counts the connections dropped: a transaction begun before a drop is gone with it.
+    quint64 generation() const { return m_generation; }
 
 private:
     const DatabaseConfig& m_config;
     QString m_name;
     QSqlDatabase m_db;
     QHash<QString, std::shared_ptr<QSqlQuery>> m_statements;
+    quint64 m_generation = 0;
 };
 
 } // namespace ciap::server

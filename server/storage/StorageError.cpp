@@ -66,4 +66,14 @@ bool StorageError::duplicateKey() const {
     return codes.contains(m_nativeCode);
 }
 
+bool StorageError::constraint() const {
+    // SQLite: 19 SQLITE_CONSTRAINT and its extended codes (19 in the low byte); PostgreSQL:
+    // class 23 (integrity) and 22001 (a value too long for its column).
+    bool number = false;
+    const int code = m_nativeCode.toInt(&number);
+    if (number)
+        return (code & 0xff) == 19;
+    return m_nativeCode.startsWith(QLatin1String("23")) || m_nativeCode == QLatin1String("22001");
+}
+
 } // namespace ciap::server

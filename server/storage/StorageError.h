@@ -27,6 +27,9 @@ public:
     bool full() const;     // no room left: disk full or the file at its size cap
     // A unique key taken by a concurrent writer since it was checked: the row changed meanwhile.
     bool duplicateKey() const;
+    // A row the schema refuses (a key taken, a value out of its check or its width): the
+    // fault of the data written, not of the database.
+    bool constraint() const;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:

@@ -14,6 +14,7 @@ TransactionGuard::TransactionGuard(Session& session)
     QSqlQuery q(m_session.database());
     if (!q.exec(m_session.config().beginWriteSql()))
         throw StorageError(QStringLiteral("begin"), q.lastError());
+    m_generation = m_session.generation();
     m_open = true;
 }
 
@@ -31,6 +32,10 @@ TransactionGuard::~TransactionGuard() {
 }
 
 void TransactionGuard::commit() {
+    // A COMMIT on a new connection would succeed on PostgreSQL with nothing to commit.
+    if (m_session.generation() != m_generation)
+        throw StorageError(QStringLiteral("commit"), QString(),
+                           QStringLiteral("connection dropped during the transaction"));
     QSqlQuery q(m_session.database());
     if (!q.exec(QStringLiteral("COMMIT")))
         throw StorageError(QStringLiteral("commit"), q.lastError());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace ciap::server {
 
 class Session;
@@ -17,6 +19,7 @@ public:
 
 private:
     Session& m_session;
+    quint64 m_generation = 0;
     bool m_open = false;
 };
 

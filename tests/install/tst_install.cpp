@@ -77,6 +77,7 @@ void tst_Install::installedFiles_data() {
     QTest::addColumn<bool>("executable");
     QTest::newRow("host application") << "bin/ciap" << true;
     QTest::newRow("server") << "bin/ciap-server" << true;
+    QTest::newRow("register tool") << "bin/ciap-admin" << true;
     QTest::newRow("host library") << "lib/libciap_host.so" << false;
     QTest::newRow("screen package") << "lib/ciap/Pkg_mzr02400.so" << false;
     QTest::newRow("systemd unit") << "share/doc/ciap/examples/ciap-server.service" << false;

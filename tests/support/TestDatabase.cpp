@@ -107,14 +107,22 @@ QStringList TestDatabase::rows(const QString& sql, const QVariantList& values, Q
 
 void TestDatabase::reset() {
     using namespace fixture;
+    // A schema stopped at an earlier version lacks the later tables. Asked outside the
+    // transaction: on PostgreSQL a failed statement would end it.
+    QStringList tables;
+    for (const QString& table : Migrations::dataTables()) {
+        QSqlQuery probe(m_session->database());
+        if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE 1 = 0").arg(table)))
+            tables << table;
+    }
     TransactionGuard tx(*m_session);
     // On PostgreSQL, deleting many assets checks every one against the dead rows of CIAPBEM
     // (its key to them has no index of its own): minutes after a large load. One TRUNCATE of
     // all the tables together needs no such check.
     if (m_postgres) {
-        execUnprepared(QStringLiteral("TRUNCATE %1").arg(Migrations::dataTables().join(u',')));
+        execUnprepared(QStringLiteral("TRUNCATE %1").arg(tables.join(u',')));
     } else {
-        for (const QString& table : Migrations::dataTables())
+        for (const QString& table : std::as_const(tables))
             exec(QStringLiteral("DELETE FROM %1").arg(table));
     }
     exec(QStringLiteral("DELETE FROM CFOPSAIDA WHERE SGUF <> ''"));
