@@ -1,7 +1,10 @@
 #include "HostMainWindow.h"
 
+#include "AssetRegisterWindow.h"
+#include "BlocoGWindow.h"
 #include "HostApplication.h"
 #include "HostErrors.h"
+#include "ImportDocumentsDialog.h"
 #include "PackageLoader.h"
 
 #include <QAction>
@@ -31,6 +34,16 @@ HostMainWindow::HostMainWindow(PackageLoader* loader, QWidget* parent)
     m_ciapAction = fiscal->addAction(QStringLiteral("Controle de Crédito Imobilizado"), this,
                                      [this] { openScreen(); });
     m_ciapAction->setObjectName(QStringLiteral("actCIAP"));
+    m_importAction = fiscal->addAction(QStringLiteral("&Importar Documentos…"), this, [this] {
+        runGuarded([this] { ImportDocumentsDialog::execute(this); });
+    });
+    m_importAction->setObjectName(QStringLiteral("actImportarDocumentos"));
+    m_registerAction = fiscal->addAction(QStringLiteral("Cadastro de &Bens CIAP"), this,
+                                         [] { runGuarded([] { AssetRegisterWindow::open(); }); });
+    m_registerAction->setObjectName(QStringLiteral("actCadastroBens"));
+    m_blocoGAction =
+        fiscal->addAction(QStringLiteral("&Gerar Bloco G…"), this, [this] { openBlocoG(); });
+    m_blocoGAction->setObjectName(QStringLiteral("actGerarBlocoG"));
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName(QStringLiteral("mnuJanela"));
@@ -54,6 +67,17 @@ HostMainWindow::~HostMainWindow() {
 
 bool HostMainWindow::openScreen() {
     return runGuarded([this] { m_loader->callIniProc(); });
+}
+
+BlocoGWindow* HostMainWindow::openBlocoG() {
+    if (!m_blocoG) {
+        m_blocoG = new BlocoGWindow(this);
+        m_blocoG->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_blocoG->show();
+    m_blocoG->raise();
+    m_blocoG->activateWindow();
+    return m_blocoG;
 }
 
 void HostMainWindow::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
+class BlocoGWindow;
 class PackageLoader;
 class QAction;
 class QMdiArea;
@@ -16,10 +18,15 @@ public:
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QAction* ciapAction() const { return m_ciapAction; }
+    QAction* importAction() const { return m_importAction; }
+    QAction* registerAction() const { return m_registerAction; }
+    QAction* blocoGAction() const { return m_blocoGAction; }
 
     // "Fiscal" → "Controle de Crédito Imobilizado": loads the package and calls IniProc;
     // a failure is shown, not thrown.
     bool openScreen();
+    // "Fiscal" → "Gerar Bloco G…": one window, brought forward when it is already open.
+    BlocoGWindow* openBlocoG();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -28,4 +35,8 @@ private:
     PackageLoader* m_loader;
     QMdiArea* m_mdiArea = nullptr;
     QAction* m_ciapAction = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_registerAction = nullptr;
+    QAction* m_blocoGAction = nullptr;
+    QPointer<BlocoGWindow> m_blocoG;
 };

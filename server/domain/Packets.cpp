@@ -63,4 +63,11 @@ const QList<FieldDef>& Packets::inscEsta() {
     return f;
 }
 
+const QList<FieldDef>& Packets::efdProblems() {
+    static const QList<FieldDef> f{str("REGRA", 30),     str("REGISTRO", 4), flt("LINHA"),
+                                   str("BEM", 60),       str("CAMPO", 30),   str("PROBLEMA", 400),
+                                   str("CORRECAO", 400), str("TEXTO", 1000)};
+    return f;
+}
+
 } // namespace ciap::server

@@ -18,6 +18,9 @@ public:
     static const QList<FieldDef>& retorno();      // CarregaImpostoNFBemParcela
     static const QList<FieldDef>& inscEsta();     // getInscEsta
 
+    // ciap.fiscal
+    static const QList<FieldDef>& efdProblems(); // gerarBlocoG: one row per problem
+
     // VdBemParcel's SITUACAO values.
     static constexpr double AssetAlreadyLoaded = 1;
     static constexpr double AssetFound = 2;

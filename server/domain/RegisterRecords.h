@@ -69,6 +69,10 @@ struct AssetDetails {
     int usefulLife = 0;     // VIDA_UTIL in months, 0 while unknown
     QString item;           // COD_ITEM, the company's own code for it
     QString unit;
+    // How it entered the CIAP (EFD G125 TIPO_MOV of its first month): "MC" from the company's
+    // stock, "CI" built of its components, "IM" or "IA" said outright; empty for what its
+    // type says (IM an asset, IA a component).
+    QString origin;
     // An interstate entry: the rate differential the buyer paid is never in the XML and waits
     // for the amount and its payment document.
     bool difalPending = false;
@@ -81,6 +85,13 @@ struct RegisterAsset {
     AssetDetails details;
     std::optional<AssetDocument> entry;
     std::optional<AssetDocument> exit;
+};
+
+// An asset loaded into a competência, with everything the register keeps of it now.
+struct MonthAsset {
+    RegisterAsset asset;
+    qint64 instalmentCents = 0;   // VRPARCELACIAP, the instalment it was loaded with
+    qint64 appropriatedCents = 0; // VRAPROPARCCIAP, what the month appropriated of it
 };
 
 // An NF-e of a registration's purchases, kept whole: its items become assets now or later.

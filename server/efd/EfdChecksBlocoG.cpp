@@ -138,11 +138,12 @@ private:
         }
         const MovementKind kind = *open.kind;
         const QString kindCode = EfdLayout::movementCode(kind);
-        const QString assetKind = asset.toString() + kindCode;
-        if (seen.contains(assetKind))
+        quint32& kindsOfAsset = seen[asset];
+        const quint32 bit = 1u << unsigned(kind);
+        if (kindsOfAsset & bit)
             c.report(Rule::G125Duplicate, l, 4,
                      QStringLiteral("o bem já tem uma linha %1 no período").arg(kindCode));
-        seen.insert(assetKind);
+        kindsOfAsset |= bit;
         (EfdLayout::isEntry(kind) ? entries : exits)[asset] << &l;
 
         const QDate date = c.date(l, 3);
@@ -367,8 +368,8 @@ private:
     Check& c;
     Period period;
     OpenMovement open;
-    QSet<QString> seen;      // COD_IND_BEM + TIPO_MOV
-    QSet<QString> documents; // asset + G130 fields 02-07
+    QHash<QStringView, quint32> seen; // COD_IND_BEM → its TIPO_MOV, one bit each
+    QSet<QString> documents;          // asset + G130 fields 02-07
     QSet<QStringView> instalmentsReported;
     QHash<QStringView, QList<const EfdLine*>> entries, exits;
     qint64 openingBalance = 0;

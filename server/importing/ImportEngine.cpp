@@ -34,6 +34,19 @@ QString storageText(const StorageError& e) {
     return QStringLiteral("%1 (%2)").arg(e.label(), e.nativeCode());
 }
 
+void identify(const documents::FiscalDocument& document, FileOutcome& outcome) {
+    if (const auto* nfe = std::get_if<documents::NfeDocument>(&document)) {
+        outcome.kind = QStringLiteral("NFE");
+        outcome.key = nfe->key.toString();
+    } else if (const auto* cte = std::get_if<documents::CteDocument>(&document)) {
+        outcome.kind = QStringLiteral("CTE");
+        outcome.key = cte->key.toString();
+    } else {
+        outcome.kind = QStringLiteral("EVT");
+        outcome.key = std::get<documents::NfeCancellation>(document).nfeKey.toString();
+    }
+}
+
 } // namespace
 
 ImportEngine::ImportEngine(Session& session, ImportOptions options)
@@ -126,8 +139,9 @@ ImportSummary ImportEngine::run(const QList<ImportSource>& sources) {
                 break;
             }
             ParsePipeline::Parsed parsed = pipeline.take(i);
-            FileOutcome outcome{sources[i].name, FileStatus::Refused, parsed.refusal};
+            FileOutcome outcome{sources[i].name, FileStatus::Refused, parsed.refusal, {}, {}};
             if (parsed.document) {
+                identify(*parsed.document, outcome);
                 if (!tx && ownTransactions) {
                     tx.emplace(m_session);
                     sinceCommit.start();
@@ -151,7 +165,7 @@ ImportSummary ImportEngine::run(const QList<ImportSource>& sources) {
             }
             settle(outcome);
             if (onProgress)
-                onProgress({i + 1, int(sources.size()), sources[i].name});
+                onProgress({i + 1, int(sources.size()), sources[i].name, outcome});
             if (tx && (batch.size() >= BatchFiles || sinceCommit.elapsed() >= BatchMs))
                 commit();
         }

@@ -37,7 +37,7 @@ public:
             .arg(key);
     }
     static QString missingItems(const QString& key, const QStringList& items) {
-        return QStringLiteral("A NF-e %1 não tem o(s) item(ns) %2 pedido(s) em --items; nada "
+        return QStringLiteral("A NF-e %1 não tem o(s) item(ns) %2 pedido(s) como bens; nada "
                               "foi importado dela.")
             .arg(key, items.join(QStringLiteral(", ")));
     }
@@ -122,6 +122,12 @@ public:
                               "não seja componente.")
             .arg(code);
     }
+    static QString originInvalid(const QString& origin, bool component) {
+        return QStringLiteral("Tipo de entrada \"%1\" inválido para %2: um componente entra como "
+                              "IA; um bem como IM (compra), MC (do estoque) ou CI (conclusão de "
+                              "bem construído com seus componentes).")
+            .arg(origin, component ? QStringLiteral("um componente") : QStringLiteral("um bem"));
+    }
     static QString componentWithoutMain() {
         return QStringLiteral("Um componente precisa do código do bem principal.");
     }
@@ -141,6 +147,9 @@ public:
         return QStringLiteral("Chave de acesso inválida: %1 (44 posições com o dígito verificador "
                               "correto).")
             .arg(key);
+    }
+    static QString exitDocumentCancelled(const QString& key) {
+        return QStringLiteral("A NF-e %1 está cancelada e não documenta a saída do bem.").arg(key);
     }
     static QString noExit(const QString& code) {
         return QStringLiteral("O bem %1 não tem saída registrada.").arg(code);

@@ -29,12 +29,19 @@ struct FileOutcome {
     QString name;
     FileStatus status = FileStatus::Imported;
     QString reason; // why it was refused
+    // What the file held, once read: "NFE", "CTE" or "EVT", and the access key of the NF-e or
+    // CT-e (of the cancelled NF-e for an event); empty when it could not be read. A caller
+    // that reports what one file brought (the server's method) looks the key up afterwards.
+    QString kind;
+    QString key;
 };
 
 struct ImportProgress {
     int done = 0; // files settled so far
     int total = 0;
     QString name; // the file just settled
+    // How it settled; an import holds once its batch is committed (run's summary says so).
+    FileOutcome outcome;
 };
 
 struct ImportSummary {

@@ -87,6 +87,7 @@ void RegisterEditing::apply(RegisterAsset& a, const AssetChanges& c, bool import
     d.usefulLife = c.usefulLife.value_or(d.usefulLife);
     d.item = c.item.value_or(d.item);
     d.unit = c.unit.value_or(d.unit);
+    d.origin = c.origin.value_or(d.origin);
 
     if (touchesDocument || c.paymentDocument) {
         AssetDocument e = a.entry.value_or(AssetDocument{});
@@ -123,6 +124,12 @@ void RegisterEditing::apply(RegisterAsset& a, const AssetChanges& c, bool import
     }
     if (r.exitDate.isValid() && r.exitDate < r.entry)
         refuse(ImportMessages::exitBeforeEntry());
+    // IA is a component's entry; the others an asset's.
+    static const QStringList origins{QStringLiteral("IM"), QStringLiteral("MC"),
+                                     QStringLiteral("IA"), QStringLiteral("CI")};
+    if (!d.origin.isEmpty() &&
+        (!origins.contains(d.origin) || (d.origin == QLatin1String("IA")) != d.component))
+        refuse(ImportMessages::originInvalid(d.origin, d.component));
 }
 
 RegisterAsset RegisterEditing::change(const QString& company, const QString& code,
@@ -192,8 +199,11 @@ QStringList RegisterEditing::assetsFromPurchase(const QString& company, const QS
 
 RegisterAsset RegisterEditing::recordExit(const QString& company, const QString& code,
                                           const QDate& date, const QString& kind,
-                                          const QString& documentKey, int item) {
+                                          const QString& documentKey, int item,
+                                          const QString& participant) {
     RegisterAsset asset = existing(company, code);
+    if (!participant.isEmpty() && !m_documents.participant(company, participant))
+        refuse(ImportMessages::participantNotFound(participant));
     if (kind != QLatin1String("V") && kind != QLatin1String("P") && kind != QLatin1String("O"))
         refuse(ImportMessages::badExitKind());
     if (date < asset.record.entry)
@@ -222,6 +232,9 @@ RegisterAsset RegisterEditing::recordExit(const QString& company, const QString&
     const int settled = item > 0 ? item : pending ? pending->item : 0;
     const qint64 quantity = asset.entry ? asset.entry->quantity : QuantityScale;
     if (const auto invoice = m_documents.outgoing(key->toString())) {
+        // A cancelled invoice documents nothing: the tax file would cite a void document.
+        if (invoice->cancelled)
+            refuse(ImportMessages::exitDocumentCancelled(invoice->key));
         asset.exit =
             ExitMatcher::exitDocument(*invoice, settled, pending ? pending->productCode : QString(),
                                       pending ? pending->description : QString(), quantity);
@@ -237,6 +250,8 @@ RegisterAsset RegisterEditing::recordExit(const QString& company, const QString&
         d.quantity = quantity;
         asset.exit = d;
     }
+    if (!participant.isEmpty())
+        asset.exit->participant = participant;
     m_assets.update(asset);
     if (pending && pending->item == settled) {
         qint64 gone = 0;

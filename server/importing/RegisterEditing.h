@@ -26,6 +26,7 @@ struct AssetChanges {
     std::optional<int> usefulLife;
     std::optional<QString> item;
     std::optional<QString> unit;
+    std::optional<QString> origin; // "IM", "MC", "IA", "CI"; empty: what its type says
     // The rate differential paid, which no document carries, and its payment document.
     std::optional<qint64> difalCents;
     std::optional<QString> paymentDocument;
@@ -65,8 +66,10 @@ public:
 
     // kind "V", "P" or "O". documentKey: the outgoing NF-e of the exit, when there is one;
     // item: its item, needed only to settle a waiting exit of an invoice with several.
+    // participant: the buyer, for a document typed by its key rather than imported.
     RegisterAsset recordExit(const QString& company, const QString& code, const QDate& date,
-                             const QString& kind, const QString& documentKey, int item);
+                             const QString& kind, const QString& documentKey, int item,
+                             const QString& participant = {});
     RegisterAsset clearExit(const QString& company, const QString& code);
     void dismissPendingExit(const QString& company, const QString& key, int item);
 

@@ -49,6 +49,8 @@ QStringList RegisterRules::gaps(const RegisterAsset& asset, bool entryCancelled)
     // G130 of a sale or transfer.
     if (r.exitKind == QLatin1String("V") && !asset.exit)
         out << QStringLiteral("documento de saída");
+    else if (r.exitKind == QLatin1String("V") && asset.exit->participant.isEmpty())
+        out << QStringLiteral("participante do documento de saída");
     return out;
 }
 

@@ -9,76 +9,6 @@ namespace ciap::server {
 
 namespace {
 
-const QString detailColumns = QStringLiteral(
-    "a.IDTPBEM, a.CDBEMPRINCIPAL, a.CDCONTA, a.CDCCUSTO, a.DSFUNCAO, a.NRVIDAUTIL, a.CDITEM,"
-    " a.CDUNIDADE, a.IDDIFALPENDENTE");
-constexpr int DetailCount = 9;
-
-QString documentColumns(const QString& alias) {
-    static const QStringList names{
-        QStringLiteral("IDEMITENTE"),  QStringLiteral("CDPARTICIPANTE"),
-        QStringLiteral("CDMODELO"),    QStringLiteral("NRSERIE"),
-        QStringLiteral("NRDOCUMENTO"), QStringLiteral("CHDOCUMENTO"),
-        QStringLiteral("DTDOCUMENTO"), QStringLiteral("NRDOCARRECADACAO"),
-        QStringLiteral("NRITEM"),      QStringLiteral("CDPRODUTO"),
-        QStringLiteral("DSPRODUTO"),   QStringLiteral("QTAPLICADA")};
-    QStringList qualified;
-    for (const QString& n : names)
-        qualified << alias + QLatin1Char('.') + n;
-    return qualified.join(QStringLiteral(", "));
-}
-constexpr int DocumentCount = 12;
-
-std::optional<AssetDocument> readDocument(const SqlStatement& s, int first) {
-    if (s.value(first).isNull())
-        return std::nullopt;
-    AssetDocument d;
-    d.own = s.text(first) == QLatin1String("0");
-    d.participant = s.text(first + 1);
-    d.model = s.text(first + 2);
-    d.series = s.text(first + 3);
-    d.number = s.text(first + 4);
-    d.key = s.text(first + 5);
-    d.date = s.date(first + 6);
-    d.paymentDocument = s.text(first + 7);
-    d.item = int(s.integer(first + 8));
-    d.productCode = s.text(first + 9);
-    d.productDescription = s.text(first + 10);
-    d.quantity = s.integer(first + 11);
-    return d;
-}
-
-const QString selectAssets =
-    QStringLiteral("SELECT a.CDEMPRESA, ") + AssetRows::columns(QStringLiteral("a")) +
-    QStringLiteral(", ") + detailColumns + QStringLiteral(", ") +
-    documentColumns(QStringLiteral("e")) + QStringLiteral(", ") +
-    documentColumns(QStringLiteral("s")) +
-    QStringLiteral(" FROM BEMATIVO a"
-                   " LEFT JOIN BEMDOCUMENTO e ON e.CDEMPRESA = a.CDEMPRESA"
-                   " AND e.CDBEMATIVO = a.CDBEMATIVO AND e.IDMOVIMENTO = 'E'"
-                   " LEFT JOIN BEMDOCUMENTO s ON s.CDEMPRESA = a.CDEMPRESA"
-                   " AND s.CDBEMATIVO = a.CDBEMATIVO AND s.IDMOVIMENTO = 'S'");
-
-RegisterAsset readAsset(const SqlStatement& s) {
-    RegisterAsset a;
-    a.company = s.text(0);
-    a.record = AssetRows::read(s, 1);
-    int at = 1 + AssetRows::ColumnCount;
-    a.details.component = s.text(at) == QLatin1String("2");
-    a.details.mainAsset = s.text(at + 1);
-    a.details.account = s.text(at + 2);
-    a.details.costCentre = s.text(at + 3);
-    a.details.function = s.text(at + 4);
-    a.details.usefulLife = int(s.integer(at + 5));
-    a.details.item = s.text(at + 6);
-    a.details.unit = s.text(at + 7);
-    a.details.difalPending = s.text(at + 8) == QLatin1String("S");
-    at += DetailCount;
-    a.entry = readDocument(s, at);
-    a.exit = readDocument(s, at + DocumentCount);
-    return a;
-}
-
 // Still in place, or gone without the document of its exit.
 const QString mayLeave =
     QStringLiteral(" AND (a.DTSAIDA IS NULL OR NOT EXISTS (SELECT 1 FROM BEMDOCUMENTO s"
@@ -138,13 +68,16 @@ QString AssetStore::nextCode(const QString& company) {
 
 QList<RegisterAsset> AssetStore::select(const QString& where, const QVariantList& values,
                                         const char* label) {
-    SqlStatement s(m_session, selectAssets + where, label);
+    SqlStatement s(m_session,
+                   QStringLiteral("SELECT ") + AssetRows::registerColumns() +
+                       AssetRows::registerFrom() + where,
+                   label);
     for (const QVariant& v : values)
         s.bind(v);
     s.exec();
     QList<RegisterAsset> out;
     while (s.next())
-        out.append(readAsset(s));
+        out.append(AssetRows::readRegister(s));
     return out;
 }
 
@@ -232,8 +165,8 @@ void AssetStore::insert(const RegisterAsset& asset) {
                        " CDINSCESTA, DTENTRADA, VRICMSPROPRIO, VRICMSST, VRICMSFRETE, VRICMSDIFAL,"
                        " NRPARCELAS, IDTPAPROPPISCOF, DTSAIDA, IDTPSAIDA, IDTPBEM, CDBEMPRINCIPAL,"
                        " CDCONTA, CDCCUSTO, DSFUNCAO, NRVIDAUTIL, CDITEM, CDUNIDADE,"
-                       " IDDIFALPENDENTE) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                       " ?, ?, ?, ?, ?, ?, ?)"),
+                       " IDDIFALPENDENTE, IDORIGEM) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                       " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         "insert asset");
     s.bind(asset.company)
         .bind(r.number)
@@ -258,6 +191,7 @@ void AssetStore::insert(const RegisterAsset& asset) {
         .bind(fitted(d.item, 60))
         .bind(fitted(d.unit, 6))
         .bind(yesNo(d.difalPending))
+        .bind(fitted(d.origin, 2))
         .exec();
     writeDocuments(asset);
 }
@@ -272,7 +206,7 @@ void AssetStore::update(const RegisterAsset& asset) {
                        " VRICMSDIFAL = ?, NRPARCELAS = ?, IDTPAPROPPISCOF = ?, DTSAIDA = ?,"
                        " IDTPSAIDA = ?, IDTPBEM = ?, CDBEMPRINCIPAL = ?, CDCONTA = ?, CDCCUSTO = ?,"
                        " DSFUNCAO = ?, NRVIDAUTIL = ?, CDITEM = ?, CDUNIDADE = ?,"
-                       " IDDIFALPENDENTE = ? WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
+                       " IDDIFALPENDENTE = ?, IDORIGEM = ? WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
         "update asset");
     s.bind(notNull(r.name, 50))
         .bind(notNull(r.patrimony, 30))
@@ -295,6 +229,7 @@ void AssetStore::update(const RegisterAsset& asset) {
         .bind(fitted(d.item, 60))
         .bind(fitted(d.unit, 6))
         .bind(yesNo(d.difalPending))
+        .bind(fitted(d.origin, 2))
         .bind(asset.company)
         .bind(r.number)
         .exec();

@@ -2,6 +2,7 @@
 
 #include "CfopSeed.h"
 #include "SchemaVersion3.h"
+#include "SchemaVersion4.h"
 #include "Session.h"
 #include "SqlStatement.h"
 #include "StorageError.h"
@@ -184,6 +185,7 @@ const std::vector<QStringList>& steps() {
         },
         version2(),
         SchemaVersion3::statements(),
+        SchemaVersion4::statements(),
     };
     return all;
 }
@@ -290,6 +292,7 @@ QStringList Migrations::dataTables() {
             QStringLiteral("NFENTRADA"),     QStringLiteral("CTENFE"),
             QStringLiteral("CTE"),           QStringLiteral("NFECANCELADA"),
             QStringLiteral("DOCIMPORTADO"),  QStringLiteral("PARTICIPANTE"),
+            QStringLiteral("CONTACONTABIL"), QStringLiteral("CENTROCUSTO"),
             QStringLiteral("INSCESTA"),      QStringLiteral("UFCIAP"),
             QStringLiteral("IMPOSTO"),       QStringLiteral("EMPRESA")};
 }

@@ -82,7 +82,9 @@ QJsonObject RpcTestClient::raw(const QByteArray& bytes, int timeoutMs) {
 QJsonObject RpcTestClient::call(const QString& method, const QJsonArray& params, int timeoutMs) {
     QJsonObject request{
         {QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-        {QStringLiteral("method"), QStringLiteral("%1.%2").arg(QLatin1String(Object), method)},
+        // A method of another object may come with its object ("ciap.fiscal.gerarBlocoG").
+        {QStringLiteral("method"),
+         method.contains(u'.') ? method : QStringLiteral("%1.%2").arg(m_object, method)},
         {QStringLiteral("params"), params},
         {QStringLiteral("id"), m_nextId++}};
     if (!m_token.isEmpty())

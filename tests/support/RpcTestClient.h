@@ -21,8 +21,11 @@ public:
     bool connectEncrypted(const QString& host, quint16 port, const QString& caFile,
                           int timeoutMs = 5000);
     void setToken(const QString& token) { m_token = token; }
+    // The server object the calls go to: Object unless set ("ciap.fiscal").
+    void setObject(const QString& object) { m_object = object; }
 
-    // The whole reply object; an empty object when nothing came back in time.
+    // The whole reply object; an empty object when nothing came back in time. A method without
+    // its object is one of the object's set (Object unless set).
     QJsonObject call(const QString& method, const QJsonArray& params, int timeoutMs = 60000);
     // Sends bytes as they are (a malformed frame) and reads one reply line.
     QJsonObject raw(const QByteArray& bytes, int timeoutMs = 10000);
@@ -47,6 +50,7 @@ private:
     QSslSocket m_socket; // plain TCP until told to encrypt
     QByteArray m_buffer;
     QString m_token;
+    QString m_object = QLatin1String(Object);
     QString m_lastError;
     qint64 m_nextId = 1;
 };

@@ -47,11 +47,17 @@ QString usage() {
         "Cadastros (cada um cria ou altera):\n"
         "  company      --code CC --name NOME\n"
         "  registration --company CC --ie IE --cnpj CNPJ --uf UF --municipality IBGE7\n"
+        "               [--account CONTA] [--cost-centre CENTRO] [--profile A|B|C]\n"
+        "               [--activity 0|1]     conta e centro de custo padrão dos bens, perfil\n"
+        "                                    e atividade do registro 0000 da EFD\n"
         "  tax          --code CC --name NOME --kind KK\n"
         "  state        --uf UF [--instalments N] [--exit-month S|N]\n"
         "  participant  --company CC (--cnpj X | --cpf X | --foreign-id X) --name NOME\n"
         "               [--ie IE] [--uf UF] [--municipality IBGE7] [--address RUA] [--number N]\n"
         "               [--complement C] [--district BAIRRO] [--country CÓDIGO]\n"
+        "  account      --code CONTA --name NOME [--nature 01] [--synthetic] [--level N]\n"
+        "               [--changed DD/MM/AAAA]   conta do ativo no plano de contas (EFD 0500)\n"
+        "  cost-centre  --code CENTRO --name NOME [--changed DD/MM/AAAA]   (EFD 0600)\n"
         "\n"
         "Documentos:\n"
         "  import       [--assets] [--items N,...] ARQUIVO_OU_PASTA...\n"
@@ -70,12 +76,14 @@ QString usage() {
         "             --component-of CÓDIGO | --not-component  --account CONTA\n"
         "             --cost-centre CENTRO --function TEXTO --useful-life MESES\n"
         "             --item-code CÓDIGO --unit UN --difal VALOR --payment-doc NÚMERO\n"
+        "             --origin IM|MC|IA|CI (como entrou no CIAP: compra, do estoque,\n"
+        "             componente, conclusão de bem construído; padrão IM, IA p/ componente)\n"
         "             e, para bem sem NF-e importada: --own VALOR --st VALOR --freight VALOR\n"
         "             --participant ID --document-key CHAVE --document-model MM\n"
         "             --document-series S --document-number N --document-date DD/MM/AAAA\n"
         "             --document-item N --quantity Q\n"
         "  exit         --company CC --asset CÓDIGO --date DD/MM/AAAA --kind V|P|O\n"
-        "               [--document CHAVE [--item N]]              registra a saída\n"
+        "               [--document CHAVE [--item N] [--participant ID]]  registra a saída\n"
         "  exit         --company CC --asset CÓDIGO --clear        desfaz a saída\n"
         "\n"
         "Listas:\n"
@@ -85,6 +93,14 @@ QString usage() {
         "  purchases     --company CC [--all]   compras com itens que ainda não viraram bens\n"
         "  pending-exits --company CC [--dismiss CHAVE --item N]\n"
         "                itens de saída de bem que não indicam o bem com clareza\n"
+        "\n"
+        "EFD ICMS/IPI:\n"
+        "  bloco-g       --company CC --registration IE --month MM/AAAA [--tax CC]\n"
+        "                [--out ARQUIVO]\n"
+        "                o Bloco G do mês apropriado, com os registros do Bloco 0 que ele\n"
+        "                usa e o Bloco 9 (ISO-8859-1, CRLF); sem --out, na saída padrão. Se o\n"
+        "                cadastro tiver problemas, nada é gravado: todos vão para a saída de\n"
+        "                erros e a saída é 1.\n"
         "\n"
         "Valores em reais: 1234,56 ou 1.234,56 ou 1234.56. Saída 0: feito; 1: recusado ou\n"
         "falhou; 2: linha de comando inválida.\n");
@@ -166,6 +182,9 @@ int run(const QStringList& arguments, AdminIo& io) {
             return assetCommand(rest, io);
         if (command == QLatin1String("exit"))
             return exitCommand(rest, io);
+        if (command == QLatin1String("account") || command == QLatin1String("cost-centre") ||
+            command == QLatin1String("bloco-g"))
+            return fiscalCommand(command, rest, io);
         if (command == QLatin1String("assets") || command == QLatin1String("purchases") ||
             command == QLatin1String("pending-exits"))
             return listCommand(command, rest, io);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -13,6 +14,9 @@ struct AdminIo {
     QTextStream& err;
     bool progress = false;                 // the error stream is a terminal: a progress line
     std::function<bool()> cancelRequested; // asked between imported files
+    // Bytes for standard output as they are (a file in ISO-8859-1); unset, they go through
+    // out as Latin-1 text.
+    std::function<void(const QByteArray&)> raw{};
 };
 
 // Runs one command line (the program's name left out) and gives its exit status: 0 done,

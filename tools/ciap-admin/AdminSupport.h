@@ -32,6 +32,7 @@ int registryCommand(const QString& command, const QStringList& arguments, AdminI
 int importCommand(const QStringList& arguments, AdminIo& io);
 int assetCommand(const QStringList& arguments, AdminIo& io);
 int exitCommand(const QStringList& arguments, AdminIo& io);
+int fiscalCommand(const QString& command, const QStringList& arguments, AdminIo& io);
 int listCommand(const QString& command, const QStringList& arguments, AdminIo& io);
 
 } // namespace ciap::admin

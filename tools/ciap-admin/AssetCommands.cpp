@@ -30,6 +30,7 @@ const QStringList assetOptions{QStringLiteral("database"),
                                QStringLiteral("useful-life"),
                                QStringLiteral("item-code"),
                                QStringLiteral("unit"),
+                               QStringLiteral("origin"),
                                QStringLiteral("difal"),
                                QStringLiteral("payment-doc"),
                                QStringLiteral("own"),
@@ -76,6 +77,13 @@ AssetChanges changesOf(const AdminArguments& args) {
     c.usefulLife = args.number(QStringLiteral("useful-life"), 1, 999);
     c.item = bounded(args, QStringLiteral("item-code"), 60);
     c.unit = bounded(args, QStringLiteral("unit"), 6);
+    if (const auto origin = args.optionalText(QStringLiteral("origin"))) {
+        c.origin = origin->trimmed().toUpper();
+        static const QStringList known{QStringLiteral("IM"), QStringLiteral("MC"),
+                                       QStringLiteral("IA"), QStringLiteral("CI")};
+        if (!known.contains(*c.origin))
+            throw UsageError(QStringLiteral("--origin é IM, MC, IA ou CI."));
+    }
     c.difalCents = args.cents(QStringLiteral("difal"));
     c.paymentDocument = bounded(args, QStringLiteral("payment-doc"), 60);
     c.ownCents = args.cents(QStringLiteral("own"));
@@ -154,7 +162,7 @@ int exitCommand(const QStringList& arguments, AdminIo& io) {
                               {QStringLiteral("database"), QStringLiteral("company"),
                                QStringLiteral("asset"), QStringLiteral("date"),
                                QStringLiteral("kind"), QStringLiteral("document"),
-                               QStringLiteral("item")},
+                               QStringLiteral("item"), QStringLiteral("participant")},
                               {QStringLiteral("clear")});
     const QString code = args.required(QStringLiteral("asset"));
     const bool clear = args.has(QStringLiteral("clear"));
@@ -167,6 +175,9 @@ int exitCommand(const QStringList& arguments, AdminIo& io) {
         kind = args.required(QStringLiteral("kind")).toUpper();
     }
     const int item = args.number(QStringLiteral("item"), 1, 990).value_or(0);
+    const QString participant = args.text(QStringLiteral("participant")).trimmed();
+    if (!participant.isEmpty() && !args.has(QStringLiteral("document")))
+        throw UsageError(QStringLiteral("--participant é o comprador do documento de --document."));
     Database db = openDatabase(args);
     const QString company = existingCompany(args, *db.session);
     TransactionGuard tx(*db.session);
@@ -174,7 +185,8 @@ int exitCommand(const QStringList& arguments, AdminIo& io) {
     const RegisterAsset asset =
         clear ? editing.clearExit(company, code)
               : editing.recordExit(company, code, *date, kind,
-                                   args.text(QStringLiteral("document")).trimmed(), item);
+                                   args.text(QStringLiteral("document")).trimmed(), item,
+                                   participant);
     tx.commit();
     show(asset, io.out);
     return 0;

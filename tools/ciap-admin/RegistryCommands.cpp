@@ -1,6 +1,7 @@
 // company, registration, tax, state, participant: each creates the row or updates it.
 #include "AccessKey.h"
 #include "AdminSupport.h"
+#include "ChartStore.h"
 #include "DocumentStore.h"
 #include "Keys.h"
 #include "RegisterStore.h"
@@ -105,10 +106,37 @@ int registration(const AdminArguments& args, AdminIo& io) {
             throw UsageError(QStringLiteral("--municipality deve ser o código IBGE do município, "
                                             "com sete dígitos."));
     }
+    std::optional<QString> profile;
+    if (args.has(QStringLiteral("profile"))) {
+        profile = args.required(QStringLiteral("profile")).trimmed().toUpper();
+        if (*profile != QLatin1String("A") && *profile != QLatin1String("B") &&
+            *profile != QLatin1String("C"))
+            throw UsageError(QStringLiteral("--profile é o perfil da EFD: A, B ou C."));
+    }
+    std::optional<bool> industrial;
+    if (args.has(QStringLiteral("activity"))) {
+        const QString a = args.required(QStringLiteral("activity")).trimmed();
+        if (a != QLatin1String("0") && a != QLatin1String("1"))
+            throw UsageError(QStringLiteral("--activity é 0 (industrial ou equiparado) ou 1 "
+                                            "(outras)."));
+        industrial = a == QLatin1String("0");
+    }
     Database db = openDatabase(args);
     const QString company = existingCompany(args, *db.session);
     TransactionGuard tx(*db.session);
     RegistryStore registry(*db.session);
+    ChartStore chart(*db.session);
+    // Defaults name what is registered, so that a typo is caught now rather than in the file.
+    const auto account = args.optionalText(QStringLiteral("account"));
+    if (account && !account->isEmpty() && !chart.account(*account))
+        throw ServiceError::rule(QStringLiteral("Conta %1 não cadastrada: cadastre-a com "
+                                                "\"ciap-admin account\".")
+                                     .arg(*account));
+    const auto centre = args.optionalText(QStringLiteral("cost-centre"));
+    if (centre && !centre->isEmpty() && !chart.costCentre(*centre))
+        throw ServiceError::rule(QStringLiteral("Centro de custo %1 não cadastrado: cadastre-o "
+                                                "com \"ciap-admin cost-centre\".")
+                                     .arg(*centre));
     const auto stored = registry.registration(company, ie);
     Registration r = stored.value_or(Registration{company, ie, {}, {}, {}, 48});
     r.cnpj = cnpj.value_or(r.cnpj);
@@ -122,9 +150,20 @@ int registration(const AdminArguments& args, AdminIo& io) {
                                         "dígitos do código IBGE são os do estado).")
                              .arg(r.municipality, r.uf));
     registry.putRegistration(r);
+    EfdSettings settings = chart.settings(company, r.code).value_or(EfdSettings{});
+    settings.account = account.value_or(settings.account);
+    settings.costCentre = centre.value_or(settings.costCentre);
+    settings.profile = profile.value_or(settings.profile);
+    settings.industrial = industrial.value_or(settings.industrial);
+    chart.putSettings(company, r.code, settings);
     tx.commit();
     io.out << "inscrição " << r.code << " da empresa " << company << ": CNPJ " << r.cnpj << ", "
-           << r.uf << ", município " << r.municipality << '\n';
+           << r.uf << ", município " << r.municipality << '\n'
+           << "  EFD: perfil " << settings.profile << ", atividade "
+           << (settings.industrial ? "0 (industrial)" : "1 (outras)") << ", conta padrão "
+           << (settings.account.isEmpty() ? QStringLiteral("-") : settings.account)
+           << ", centro de custo padrão "
+           << (settings.costCentre.isEmpty() ? QStringLiteral("-") : settings.costCentre) << '\n';
     return 0;
 }
 
@@ -202,12 +241,15 @@ int registryCommand(const QString& command, const QStringList& arguments, AdminI
                                   {}),
                    io);
     if (command == QLatin1String("registration"))
-        return registration(AdminArguments(arguments,
-                                           {database, QStringLiteral("company"),
-                                            QStringLiteral("ie"), QStringLiteral("cnpj"),
-                                            QStringLiteral("uf"), QStringLiteral("municipality")},
-                                           {}),
-                            io);
+        return registration(
+            AdminArguments(arguments,
+                           {database, QStringLiteral("company"), QStringLiteral("ie"),
+                            QStringLiteral("cnpj"), QStringLiteral("uf"),
+                            QStringLiteral("municipality"), QStringLiteral("account"),
+                            QStringLiteral("cost-centre"), QStringLiteral("profile"),
+                            QStringLiteral("activity")},
+                           {}),
+            io);
     if (command == QLatin1String("state"))
         return state(AdminArguments(arguments,
                                     {database, QStringLiteral("uf"), QStringLiteral("instalments"),

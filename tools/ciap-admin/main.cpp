@@ -28,8 +28,12 @@ int main(int argc, char* argv[]) {
     std::signal(SIGTERM, onInterrupt);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    ciap::admin::AdminIo io{out, err, isatty(fileno(stderr)) != 0,
-                            [] { return interrupted.load(); }};
+    ciap::admin::AdminIo io{
+        out, err, isatty(fileno(stderr)) != 0, [] { return interrupted.load(); },
+        [](const QByteArray& bytes) {
+            std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+            std::fflush(stdout);
+        }};
     const int rc = ciap::admin::run(app.arguments().mid(1), io);
     out.flush();
     err.flush();
