@@ -39,7 +39,8 @@ QVariant flag(bool on) {
 AssetRegisterRows::AssetRegisterRows(Session& session)
     : m_assets(session)
     , m_documents(session)
-    , m_purchases(session) {}
+    , m_purchases(session)
+    , m_chart(session) {}
 
 bool AssetRegisterRows::derived(const QString& field) {
     static const QStringList fields{
@@ -73,11 +74,23 @@ QString AssetRegisterRows::participantName(const QString& company, const QString
     return name;
 }
 
+EfdSettings AssetRegisterRows::defaultsOf(const QString& company, const QString& registration) {
+    const QString key = company + QLatin1Char('|') + registration;
+    const auto known = m_defaults.constFind(key);
+    if (known != m_defaults.constEnd())
+        return *known;
+    const EfdSettings found =
+        m_chart.settings(company, registration).value_or(EfdSettings{QString(), QString()});
+    m_defaults.insert(key, found);
+    return found;
+}
+
 QVariantList AssetRegisterRows::row(const RegisterAsset& a) {
     const AssetRecord& r = a.record;
     const AssetDetails& d = a.details;
     const std::optional<Purchase> purchase = purchaseOf(a.entry ? a.entry->key : QString());
-    const QStringList missing = RegisterRules::gaps(a, purchase && purchase->cancelled);
+    const QStringList missing = RegisterRules::gaps(a, purchase && purchase->cancelled,
+                                                    defaultsOf(a.company, r.registration));
     const AssetDocument e = a.entry.value_or(AssetDocument{});
     const AssetDocument s = a.exit.value_or(AssetDocument{});
     // The entry month always carries an instalment, and every instalment is the same.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AssetStore.h"
+#include "ChartStore.h"
 #include "DocumentStore.h"
 #include "PurchaseStore.h"
 
@@ -31,10 +32,13 @@ private:
     QVariantList row(const RegisterAsset& asset);
     std::optional<Purchase> purchaseOf(const QString& key);
     QString participantName(const QString& company, const QString& id);
+    EfdSettings defaultsOf(const QString& company, const QString& registration);
 
     AssetStore m_assets;
     DocumentStore m_documents;
     PurchaseStore m_purchases;
+    ChartStore m_chart;
+    QHash<QString, EfdSettings> m_defaults; // by company and registration
     // The assets of an item share their entry document and its participant.
     QHash<QString, std::optional<Purchase>> m_purchaseCache;
     QHash<QString, QString> m_names;

@@ -2,6 +2,7 @@
 
 #include "AccessKey.h"
 #include "AssetMaker.h"
+#include "ChartStore.h"
 #include "DocumentMapping.h"
 #include "ExitMatcher.h"
 #include "FreightApportionment.h"
@@ -302,11 +303,24 @@ QList<AssetGaps> RegisterEditing::gaps(const QString& company, const QString& re
                 cancelledEntries.insert(a.entry->key, cancelled);
             }
         }
-        const QStringList missing = RegisterRules::gaps(a, cancelled);
+        const QStringList missing =
+            RegisterRules::gaps(a, cancelled, defaultsOf(a.company, a.record.registration));
         if (all || !missing.isEmpty())
             out.append({a, missing});
     }
     return out;
+}
+
+EfdSettings RegisterEditing::defaultsOf(const QString& company, const QString& registration) {
+    const QString key = company + QLatin1Char('|') + registration;
+    const auto known = m_defaults.constFind(key);
+    if (known != m_defaults.constEnd())
+        return *known;
+    const EfdSettings found = ChartStore(m_session)
+                                  .settings(company, registration)
+                                  .value_or(EfdSettings{QString(), QString()});
+    m_defaults.insert(key, found);
+    return found;
 }
 
 } // namespace ciap::server

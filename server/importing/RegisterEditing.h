@@ -1,10 +1,12 @@
 #pragma once
 
 #include "AssetStore.h"
+#include "ChartRecords.h"
 #include "DocumentStore.h"
 #include "PurchaseStore.h"
 #include "RegisterRecords.h"
 
+#include <QHash>
 #include <optional>
 
 namespace ciap::server {
@@ -76,6 +78,8 @@ public:
     // The company's assets (of one registration, when given) with what each still lacks for
     // the tax file; complete assets are left out unless all is set.
     QList<AssetGaps> gaps(const QString& company, const QString& registration, bool all);
+    // The registration's default account and cost centre, which an asset without its own takes.
+    EfdSettings defaultsOf(const QString& company, const QString& registration);
 
 private:
     RegisterAsset existing(const QString& company, const QString& code);
@@ -86,6 +90,7 @@ private:
     AssetStore m_assets;
     DocumentStore m_documents;
     PurchaseStore m_purchases;
+    QHash<QString, EfdSettings> m_defaults;
 };
 
 } // namespace ciap::server

@@ -2,7 +2,8 @@
 
 namespace ciap::server {
 
-QStringList RegisterRules::gaps(const RegisterAsset& asset, bool entryCancelled) {
+QStringList RegisterRules::gaps(const RegisterAsset& asset, bool entryCancelled,
+                                const EfdSettings& defaults) {
     QStringList out;
     const AssetRecord& r = asset.record;
     const AssetDetails& d = asset.details;
@@ -11,11 +12,11 @@ QStringList RegisterRules::gaps(const RegisterAsset& asset, bool entryCancelled)
     // 0300: the account, and the main asset of a component.
     if (d.component && d.mainAsset.isEmpty())
         out << QStringLiteral("bem principal do componente");
-    if (d.account.isEmpty())
+    if (d.account.isEmpty() && defaults.account.isEmpty())
         out << QStringLiteral("conta contábil");
     // 0305, for assets only.
     if (!d.component) {
-        if (d.costCentre.isEmpty())
+        if (d.costCentre.isEmpty() && defaults.costCentre.isEmpty())
             out << QStringLiteral("centro de custo");
         if (d.function.isEmpty())
             out << QStringLiteral("função do bem");

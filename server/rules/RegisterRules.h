@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartRecords.h"
 #include "RegisterRecords.h"
 
 #include <QStringList>
@@ -12,8 +13,10 @@ class RegisterRules final {
 public:
     // Each gap in a few words for the user, in the order the file asks for them; empty when
     // the asset is complete. entryCancelled: its entry document was cancelled after it became
-    // an asset that a competência already holds.
-    static QStringList gaps(const RegisterAsset& asset, bool entryCancelled);
+    // an asset that a competência already holds. defaults: its registration's, which the file
+    // uses for an asset without an account or cost centre of its own.
+    static QStringList gaps(const RegisterAsset& asset, bool entryCancelled,
+                            const EfdSettings& defaults = {});
 };
 
 } // namespace ciap::server

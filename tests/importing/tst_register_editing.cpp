@@ -1,6 +1,7 @@
 // The register as the user completes and corrects it: the rate differential no document
 // carries, an asset entered by hand with its document, exits settled or dismissed, codes that
 // are never given twice, and a database of the previous schema that keeps every row.
+#include "ChartStore.h"
 #include "ImportFixture.h"
 #include "RegisterEditing.h"
 #include "ServiceError.h"
@@ -168,6 +169,20 @@ private Q_SLOTS:
         QCOMPARE(code, QStringLiteral("0000000008"));
         QCOMPARE(gapsOf(code), (QStringList{"conta contábil", "centro de custo", "função do bem",
                                             "vida útil", "código do item"}));
+        // The registration's defaults are what the file uses for an asset without its own.
+        {
+            TransactionGuard tx(m_fx.session());
+            ChartStore chart(m_fx.session());
+            chart.putAccount({.code = QStringLiteral("1.2.3"),
+                              .name = QStringLiteral("Máquinas"),
+                              .changed = QDate(2020, 1, 1)});
+            chart.putCostCentre(
+                {QStringLiteral("CC1"), QStringLiteral("Produção"), QDate(2020, 1, 1)});
+            chart.putSettings(Company, samples::Registration,
+                              {QStringLiteral("1.2.3"), QStringLiteral("CC1")});
+            tx.commit();
+        }
+        QCOMPARE(gapsOf(code), (QStringList{"função do bem", "vida útil", "código do item"}));
         QCOMPARE(m_fx.rows(QStringLiteral("SELECT CDMODELO, NRSERIE, NRDOCUMENTO FROM"
                                           " BEMDOCUMENTO WHERE CDBEMATIVO = ?"),
                            {code}),

@@ -104,7 +104,7 @@ qint64 cents(double value) {
     return qRound64(value * 100.0);
 }
 
-void show(const RegisterAsset& a, QTextStream& out) {
+void show(const RegisterAsset& a, const EfdSettings& defaults, QTextStream& out) {
     const AssetRecord& r = a.record;
     out << "bem " << r.number << " - " << r.name << '\n'
         << "  inscrição " << r.registration << ", entrada " << formatDate(r.entry) << ", "
@@ -121,7 +121,7 @@ void show(const RegisterAsset& a, QTextStream& out) {
             << (a.exit && !a.exit->key.isEmpty() ? QStringLiteral(", NF-e ") + a.exit->key
                                                  : QString())
             << '\n';
-    const QStringList missing = RegisterRules::gaps(a, false);
+    const QStringList missing = RegisterRules::gaps(a, false, defaults);
     if (!missing.isEmpty())
         out << "  falta: " << missing.join(QStringLiteral(", ")) << '\n';
 }
@@ -153,7 +153,7 @@ int assetCommand(const QStringList& arguments, AdminIo& io) {
                                         "bem novo) ou --purchase (itens de uma compra)."));
     }
     tx.commit();
-    show(asset, io.out);
+    show(asset, editing.defaultsOf(asset.company, asset.record.registration), io.out);
     return 0;
 }
 
@@ -188,7 +188,7 @@ int exitCommand(const QStringList& arguments, AdminIo& io) {
                                    args.text(QStringLiteral("document")).trimmed(), item,
                                    participant);
     tx.commit();
-    show(asset, io.out);
+    show(asset, editing.defaultsOf(asset.company, asset.record.registration), io.out);
     return 0;
 }
 
