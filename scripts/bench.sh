@@ -2,7 +2,7 @@
 # Runs the benchmarks docs/benchmarks.md quotes, one after the other in one run, and keeps each
 # one's output in the log folder (default build/bench-logs). Build them first:
 #   cmake --build build --target bench_server bench_dataset_fill bench_screen_load \
-#       bench_import bench_document_reader bench_efd
+#       bench_import bench_document_reader bench_efd bench_bloco_g
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -21,3 +21,4 @@ run screen "$build/bench/screen/bench_screen_load"
 run import "$build/bench/importing/bench_import"
 run documents "$build/bench/documents/bench_document_reader" --benchmark_filter=ReadAllFiles
 run efd "$build/bench/efd/bench_efd"
+run bloco-g "$build/bench/exporting/bench_bloco_g"
