@@ -1,6 +1,8 @@
 #include "DemoData.h"
 
+#include "AccessKey.h"
 #include "AssetStore.h"
+#include "ChartStore.h"
 #include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "DemoDocuments.h"
@@ -23,6 +25,35 @@ namespace {
 const char* const CompanyName = "INDÚSTRIA DEMONSTRAÇÃO LTDA";
 const char* const OtherCompany = "02";
 const char* const OtherRegistration = "207165890119";
+const char* const AssetAccount = "1.2.3.01.001";
+
+// Each registration's cost centre, which its assets take, having none of their own.
+struct Centre {
+    const char* company;
+    const char* registration;
+    const char* code;
+    const char* name;
+    bool industrial;
+};
+
+const Centre centres[] = {
+    {DemoData::Company, DemoData::RegistrationA, "PRODUCAO-SP", "Produção São Paulo", true},
+    {DemoData::Company, DemoData::RegistrationB, "PRODUCAO-CAMPINAS", "Produção Campinas", true},
+    {OtherCompany, OtherRegistration, "LOJA-SANTOS", "Loja Santos", false},
+};
+
+// The worked example's assets as its company would describe them in the tax file.
+struct Described {
+    const char* function;
+    int usefulLife; // months
+};
+
+const Described otherAssets[] = {
+    {"Movimentação de mercadorias no depósito", 120},
+    {"Usinagem de peças de reposição", 180},
+    {"Entrega de mercadorias a clientes", 60},
+    {"Carga e descarga no depósito", 240},
+};
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -52,6 +83,32 @@ const HandEntered firstCompany[] = {
 RegisterAsset edit(RegisterEditing& editing, const QString& company, int asset,
                    const AssetChanges& changes) {
     return editing.change(company, QString::number(asset), changes);
+}
+
+// The account, cost centres and registrations' settings the tax file's Bloco 0 cites, in the
+// chart since long before any demo month, so that every month may cite them.
+void fillChart(Session& s, const QDate& since) {
+    ChartStore chart(s);
+    chart.putAccount({QString::fromLatin1(AssetAccount), text("Máquinas e equipamentos"),
+                      QStringLiteral("01"), false, 5, since});
+    for (const Centre& c : centres) {
+        chart.putCostCentre({QString::fromLatin1(c.code), text(c.name), since});
+        EfdSettings settings;
+        settings.account = QString::fromLatin1(AssetAccount);
+        settings.costCentre = QString::fromLatin1(c.code);
+        settings.industrial = c.industrial;
+        chart.putSettings(QString::fromLatin1(c.company), QString::fromLatin1(c.registration),
+                          settings);
+    }
+}
+
+// The sale of the worked example's Caminhão was invoiced by the company, though its invoice is
+// not among the documents: the key is typed as a user would, with the buyer of its invoices.
+QString otherSaleKey(const Month& month) {
+    // cUF, AAMM, CNPJ, model 55, series 1, number 3, normal emission, a code of its own.
+    const QString body = QStringLiteral("35") + month.firstDay().toString(QStringLiteral("yyMM")) +
+                         QStringLiteral("4455566600018155001000000003110203040");
+    return body + QString::number(documents::mod11CheckDigit(body));
 }
 
 void createCompetencia(Session& s, const char* tax, const char* registration, const Month& month,
@@ -88,6 +145,7 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
     }
     const QString company = QString::fromLatin1(Company);
     const QString other = QString::fromLatin1(OtherCompany);
+    const Month current = Month::of(today);
     RegistryStore registry(session);
     registry.putCompany(company, text(CompanyName));
     registry.putCompany(other, text("COMÉRCIO EXEMPLO S.A."));
@@ -104,11 +162,11 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
     registry.putRegistration({other, QString::fromLatin1(OtherRegistration),
                               QStringLiteral("44555666000181"), QStringLiteral("SP"),
                               QStringLiteral("3548500")});
+    fillChart(session, current.addMonths(-60).firstDay());
 
     // The documents, moved to today, down the same road as a user's: the purchases become
     // assets (numbered in the order of their files), the freight meets them, the outgoing
     // invoices feed the months and the sale of the Caminhão records its exit.
-    const Month current = Month::of(today);
     const int shift = current.index() -
                       Month(DemoDocuments::ReferenceYear, DemoDocuments::ReferenceMonth).index();
     ImportEngine engine(session, ImportOptions{true, {}});
@@ -125,17 +183,10 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
         const int number = a.record.number.toInt();
         AssetChanges c;
         c.patrimony = QStringLiteral("PAT-%1").arg(number, 6, 10, QLatin1Char('0'));
-        c.account = QStringLiteral("1.2.3.01.001");
+        c.account = QString::fromLatin1(AssetAccount);
         c.item = QStringLiteral("BEM-%1").arg(number, 6, 10, QLatin1Char('0'));
-        // The named assets are complete for the tax file; the others leave the register's
-        // list of what is missing something to show.
-        if (number <= 9) {
-            c.costCentre = a.record.registration == QLatin1String(RegistrationA)
-                               ? QStringLiteral("PRODUCAO-SP")
-                               : QStringLiteral("PRODUCAO-CAMPINAS");
-            c.function = QStringLiteral("Uso na produção");
-            c.usefulLife = 120;
-        }
+        c.function = text("Uso na produção");
+        c.usefulLife = 120;
         edit(editing, company, number, c);
     }
     for (const HandEntered& h : firstCompany) {
@@ -155,6 +206,9 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
     for (int number = 1; number <= 4; ++number) {
         AssetChanges c;
         c.patrimony = QStringLiteral("PAT-%1").arg(number);
+        c.function = text(otherAssets[number - 1].function);
+        c.usefulLife = otherAssets[number - 1].usefulLife;
+        c.item = QStringLiteral("BEM-%1").arg(number, 6, 10, QLatin1Char('0'));
         if (number == 4) {
             c.appropriationType = QStringLiteral("09");
             c.difalCents = 4950;
@@ -163,7 +217,8 @@ bool DemoData::fillIfEmpty(Session& session, const QDate& today) {
         edit(editing, other, number, c);
     }
     editing.recordExit(other, QStringLiteral("3"), current.firstDay().addDays(19),
-                       QStringLiteral("V"), {}, 0);
+                       QStringLiteral("V"), otherSaleKey(current), 1,
+                       QStringLiteral("66777888000181"));
 
     createCompetencia(session, "01", RegistrationA, current.addMonths(-3), true);
     createCompetencia(session, "01", RegistrationA, current.addMonths(-2), false);

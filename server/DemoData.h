@@ -12,8 +12,9 @@ class Session;
 // by item (registration A also exports) and a few competências, one appropriated; and a second
 // company holding docs/ciap-rules.md's worked example. The assets, the freight, the invoices
 // and the sale come from the documents of DemoDocuments through the importer, as a user's
-// would; the rest is typed in through the register's editing. Dates are relative to today so
-// that the demo always looks current.
+// would; the rest is typed in, the chart and the registrations' defaults through their store,
+// the assets through the register's editing, until no asset lacks anything for the tax file.
+// Dates are relative to today so that the demo always looks current.
 class DemoData final {
 public:
     static constexpr const char* Company = "01";

@@ -1,5 +1,6 @@
 // The demo's documents go in whatever month the demo starts in, and the second company's are
 // docs/ciap-rules.md's worked example: the register and the month come out as the page says.
+#include "BlocoGExport.h"
 #include "CompetenciaFigures.h"
 #include "CompetenciaStore.h"
 #include "DemoData.h"
@@ -7,6 +8,7 @@
 #include "ImportFixture.h"
 #include "Migrations.h"
 #include "MonthLoader.h"
+#include "RegisterEditing.h"
 #include "RegisterStore.h"
 #include "Session.h"
 #include "TaxTablesStore.h"
@@ -62,10 +64,8 @@ private Q_SLOTS:
                  today.addMonths(-6).toString(QStringLiteral("yyyy-MM")));
     }
 
-    // January 2024 of the second company: balance 195.83, total 1,500.00, taxed 900.00, credit
-    // 117.50 once appropriated.
-    void workedExample() {
-        fillDemo(QDate(2024, 1, 15));
+    // The second company's month loaded and appropriated as the screen's methods do.
+    CompetenciaRow appropriateOther(const Month& month) {
         Session& s = m_fx.session();
         TransactionGuard tx(s);
         RegisterStore registers(s);
@@ -75,7 +75,7 @@ private Q_SLOTS:
         row.company = QStringLiteral("02");
         row.tax = QStringLiteral("01");
         row.registration = QStringLiteral("207165890119");
-        row.month = Month(2024, 1);
+        row.month = month;
         row.sequence = store.nextSequence(row.company, row.tax);
         store.insert(row);
         const TaxInfo info = registers.tax(row.tax).value();
@@ -85,10 +85,46 @@ private Q_SLOTS:
         CompetenciaFigures::appropriate(store, row, info.kind,
                                         tables.exitMonthInstalment(row.company, row.registration));
         const CompetenciaRow done = store.find(row.company, row.tax, row.sequence, false).value();
+        tx.commit();
+        return done;
+    }
+
+    // January 2024 of the second company: balance 195.83, total 1,500.00, taxed 900.00, credit
+    // 117.50 once appropriated.
+    void workedExample() {
+        fillDemo(QDate(2024, 1, 15));
+        const CompetenciaRow done = appropriateOther(Month(2024, 1));
         QCOMPARE(done.total, 1500.0);
         QCOMPARE(done.taxed, 900.0);
         QCOMPARE(qRound64(done.balance * 100), 19583);
         QCOMPARE(qRound64(done.credit * 100), 11750);
+    }
+
+    // Nothing the tax file needs is left for a new user to type: no asset of either company
+    // lacks anything, and the worked example's month, once appropriated, gives its Bloco G.
+    void completeForTheTaxFile_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::newRow("the documents' own month") << QDate(2024, 1, 15);
+        QTest::newRow("the end of a short month") << QDate(2026, 2, 28);
+    }
+    void completeForTheTaxFile() {
+        QFETCH(QDate, today);
+        fillDemo(today);
+        for (const QString& company : {QStringLiteral("01"), QStringLiteral("02")}) {
+            TransactionGuard tx(m_fx.session());
+            for (const AssetGaps& g : RegisterEditing(m_fx.session()).gaps(company, {}, false))
+                QFAIL(qPrintable(QStringLiteral("%1/%2 %3 lacks %4")
+                                     .arg(company, g.asset.record.number, g.asset.record.name,
+                                          g.missing.join(QStringLiteral(", ")))));
+        }
+        appropriateOther(Month::of(today));
+        const BlocoGResult file =
+            BlocoGExport(m_fx.session())
+                .run({QStringLiteral("02"), QStringLiteral("207165890119"), Month::of(today), {}});
+        for (const ciap::efd::Problem& p : file.problems)
+            qWarning("%s", qPrintable(p.text()));
+        QVERIFY(file.ok());
+        QVERIFY(file.movements > 0);
     }
 };
 
