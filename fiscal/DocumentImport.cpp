@@ -75,8 +75,8 @@ ImportedFile DocumentImport::importFile(const QString& path) {
         QStringLiteral("importDocument"),
         {QFileInfo(path).fileName(), QString::fromLatin1(bytes.toBase64()),
          assets || !items.isEmpty() ? QStringLiteral("S") : QStringLiteral("N"), itemList(items)});
-    if (answer.metaType() != QMetaType::fromType<ciap::DataPacket>() ||
-        answer.value<ciap::DataPacket>().rows.size() != 1)
+    // Packets come from the connection packed for a data set; as a DataPacket they convert.
+    if (!answer.canConvert<ciap::DataPacket>() || answer.value<ciap::DataPacket>().rows.size() != 1)
         throw EHostError(QStringLiteral("Resposta inválida do servidor para importDocument."));
     const auto packet = answer.value<ciap::DataPacket>();
     ImportedFile f;

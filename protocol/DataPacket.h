@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArrayView>
+#include <QDate>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -41,6 +43,9 @@ struct Delta {
 };
 
 QString fieldTypeName(FieldType type);
+FieldType fieldTypeFromName(QStringView name, bool* ok); // "string", "float", "datetime"
+// "YYYY-MM-DD" to a date; an invalid QDate when the text is anything else.
+QDate packetDate(QByteArrayView text);
 
 } // namespace ciap
 

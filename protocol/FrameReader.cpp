@@ -53,10 +53,21 @@ std::optional<QByteArray> FrameReader::next() {
         }
         if (length > 0 && m_buffer.at(m_start + length - 1) == '\r')
             --length;
-        QByteArray frame = m_buffer.mid(m_start, length);
+        QByteArray frame;
+        if (m_start == 0 && newline + 1 == m_buffer.size()) {
+            // The buffer holds this frame alone, as it does for a large answer: it becomes the
+            // frame, without a copy.
+            frame = std::exchange(m_buffer, QByteArray());
+            frame.truncate(length);
+            if (frame.capacity() - length < Padding)
+                frame.reserve(length + Padding);
+        } else {
+            frame.reserve(length + Padding);
+            frame.append(m_buffer.constData() + m_start, length);
+        }
         m_start = newline + 1;
         m_scanned = m_start;
-        if (m_start == m_buffer.size()) {
+        if (m_start >= m_buffer.size()) {
             m_buffer.clear();
             m_start = m_scanned = m_lineEnd = 0;
         } else if (m_start > CompactThreshold && m_start > m_buffer.size() / 2) {
@@ -69,6 +80,13 @@ std::optional<QByteArray> FrameReader::next() {
             return frame;
     }
     return std::nullopt;
+}
+
+QByteArrayView FrameReader::partial() const {
+    qsizetype start = m_start;
+    while (start < m_buffer.size() && m_buffer.at(start) == '\n')
+        ++start;
+    return QByteArrayView(m_buffer).sliced(start);
 }
 
 qsizetype FrameReader::buffered() const {

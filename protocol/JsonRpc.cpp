@@ -1,8 +1,8 @@
 #include "JsonRpc.h"
 
-#include "JsonScanner.h"
 #include "JsonWriter.h"
 #include "PacketCodec.h"
+#include "PacketReader.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -48,7 +48,9 @@ struct ReplyParts {
     std::optional<QJsonValue> id;
     bool hasResult = false;
     QJsonValue result;
-    QByteArray rawResult;
+    QVariant packet;
+    QString packetError;
+    qsizetype packetRowsOffset = -1;
     std::optional<QJsonValue> error;
 };
 
@@ -66,7 +68,9 @@ RpcReply finishReply(ReplyParts parts) {
     reply.id = *parts.id;
     if (parts.hasResult) {
         reply.result = parts.result;
-        reply.rawResult = parts.rawResult;
+        reply.packet = parts.packet;
+        reply.packetError = parts.packetError;
+        reply.packetRowsOffset = parts.packetRowsOffset;
         return reply;
     }
     if (!parts.error->isObject())
@@ -83,18 +87,6 @@ RpcReply finishReply(ReplyParts parts) {
     reply.errorCode = int(number);
     reply.errorMessage = message.toString();
     return reply;
-}
-
-// A small JSON value from its text (any type, scalars included).
-QJsonValue smallValue(QByteArrayView text) {
-    QByteArray wrapped;
-    wrapped.reserve(text.size() + 2);
-    wrapped.append('[').append(text).append(']');
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
-    if (error.error != QJsonParseError::NoError)
-        throw ProtocolError(QStringLiteral("invalid JSON: %1").arg(error.errorString()));
-    return document.array().at(0);
 }
 
 } // namespace
@@ -140,6 +132,14 @@ QByteArray encodeRawResult(const QJsonValue& id, const QByteArray& resultJson) {
     }
     writer.raw("}\n");
     return frame;
+}
+
+QByteArray encodeResultStart(const QJsonValue& id) {
+    QByteArray start;
+    JsonWriter writer(start);
+    writeHeader(writer, id);
+    writer.raw(",\"result\":");
+    return start;
 }
 
 QByteArray encodeError(const QJsonValue& id, int code, const QString& message) {
@@ -222,50 +222,53 @@ RpcReply parseReply(const QByteArray& frame) {
     return finishReply(std::move(parts));
 }
 
-RpcReply parseReplyRaw(const QByteArray& frame) {
-    JsonScanner scanner(frame);
-    if (scanner.peek() != '{')
+RpcReply parseReplyPacket(const QByteArray& frame, PacketSink& sink) {
+    json::JsonReader reader(frame, QStringLiteral("the answer must be a JSON object"));
+    if (reader.rootType() != json::od::json_type::object)
         throw ProtocolError(QStringLiteral("the answer must be a JSON object"));
-    scanner.expect('{');
     ReplyParts parts;
-    auto valueText = [&](qsizetype start) {
-        return QByteArrayView(frame).sliced(start, scanner.offset() - start);
-    };
-    for (bool first = true; scanner.more(first, '}'); first = false) {
-        const qsizetype keyOffset = scanner.offset();
-        const QString key = scanner.readKey();
-        const qsizetype start = scanner.offset();
-        const bool isObject = scanner.peek() == '{';
-        if (isObject && key == kResult)
-            scanner.skipContainerLoosely(); // decodePacket reads it strictly
-        else
-            scanner.skipValue();
+    for (auto m : reader.rootObject()) {
+        json::od::field member = reader.member(std::move(m));
+        const char* quote = nullptr;
+        const QString key = reader.key(member, &quote);
+        json::od::value& value = member.value();
         const auto duplicate = [&](bool seen) {
             if (seen)
-                scanner.failAt(keyOffset,
-                               QStringLiteral("the member \"%1\" appears twice").arg(key));
+                reader.syntaxError(quote,
+                                   QStringLiteral("the member \"%1\" appears twice").arg(key));
         };
-        if (key == kJsonRpc) {
-            duplicate(parts.jsonrpc.has_value());
-            parts.jsonrpc = smallValue(valueText(start));
-        } else if (key == kId) {
-            duplicate(parts.id.has_value());
-            parts.id = smallValue(valueText(start));
-        } else if (key == kResult) {
+        if (key == kResult) {
             duplicate(parts.hasResult);
             parts.hasResult = true;
-            if (isObject) {
-                parts.result = QJsonValue(QJsonValue::Undefined);
-                parts.rawResult = valueText(start).trimmed().toByteArray();
-            } else {
-                parts.result = smallValue(valueText(start));
+            if (reader.typeOf(value) != json::od::json_type::object) {
+                parts.result = reader.toJson(value);
+                continue;
             }
+            parts.result = QJsonValue(QJsonValue::Undefined);
+            try {
+                json::PacketReader packet(reader, json::JsonReader::start(value), sink);
+                packet.read(reader.object(value));
+                parts.packet = sink.take();
+                parts.packetRowsOffset = reader.offsetOf(packet.rowsStart());
+            } catch (const json::PacketShapeError& e) {
+                // The rest of the packet is skipped; the answer goes on after it.
+                sink.take();
+                parts.packetError = e.message();
+            }
+        } else if (key == kJsonRpc) {
+            duplicate(parts.jsonrpc.has_value());
+            parts.jsonrpc = reader.toJson(value);
+        } else if (key == kId) {
+            duplicate(parts.id.has_value());
+            parts.id = reader.toJson(value);
         } else if (key == kError) {
             duplicate(parts.error.has_value());
-            parts.error = smallValue(valueText(start));
+            parts.error = reader.toJson(value);
+        } else {
+            reader.validate(value);
         }
     }
-    scanner.expectEnd();
+    reader.expectEnd();
     return finishReply(std::move(parts));
 }
 

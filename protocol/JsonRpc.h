@@ -5,9 +5,12 @@
 #include <QJsonValue>
 #include <QMetaType>
 #include <QString>
+#include <QVariant>
 #include <exception>
 
 namespace ciap {
+
+class PacketSink;
 
 namespace RpcCode {
 constexpr int ParseError = -32700;
@@ -39,8 +42,12 @@ struct RpcReply {
     QJsonValue result;
     int errorCode = 0;
     QString errorMessage;
-    // Filled by parseReplyRaw only: the result's JSON text, for decodePacket.
-    QByteArray rawResult;
+    // Filled by parseReplyPacket only. A result that is an object, read as a data packet: what
+    // the reader's sink made of it (result then stays Undefined); or, when it is not shaped as
+    // a packet, why.
+    QVariant packet;
+    QString packetError;
+    qsizetype packetRowsOffset = -1; // where the packet's rows open, in the frame
 };
 
 // One frame = one JSON object + '\n'.
@@ -49,15 +56,19 @@ QByteArray encodeResult(const QJsonValue& id, const QJsonValue& result);
 // Result already serialized as JSON text (large packets are written without a QJsonDocument).
 QByteArray encodeRawResult(const QJsonValue& id, const QByteArray& resultJson);
 QByteArray encodeError(const QJsonValue& id, int code, const QString& message);
+// A result sent in pieces as it is written: what goes before the first piece (the frame ends
+// with "}\n" after the last one). The pieces must hold no line break.
+QByteArray encodeResultStart(const QJsonValue& id);
 
 // Throws RpcFailure with the JSON-RPC code to answer (ParseError, InvalidRequest).
 RpcRequest parseRequest(const QByteArray& frame);
 // Throws ProtocolError when the frame is not a valid response.
 RpcReply parseReply(const QByteArray& frame);
-// As parseReply, but an object result is left as text in rawResult (result stays Undefined):
-// a large packet then goes through decodePacket once instead of through a QJsonDocument first.
-// Any other result (array, text, number, null) is in result as usual.
-RpcReply parseReplyRaw(const QByteArray& frame);
+// As parseReply, but an object result is read straight into sink as a data packet, in one pass
+// over the frame (a packet of 100,000 rows builds no document first). Any other result (array,
+// text, number, null) is in result as usual. A packet of the wrong shape does not throw: the
+// answer itself was well-formed, and says so in packetError.
+RpcReply parseReplyPacket(const QByteArray& frame, PacketSink& sink);
 
 class RpcFailure : public std::exception {
 public:

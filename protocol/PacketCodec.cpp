@@ -1,7 +1,7 @@
 #include "PacketCodec.h"
 
 #include "JsonWriter.h"
-#include "PacketParser.h"
+#include "PacketReader.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -31,7 +31,7 @@ QDate dateOf(const QVariant& value, const QString& context) {
     case QMetaType::QDateTime:
         return value.toDateTime().date();
     case QMetaType::QString: {
-        const QDate date = PacketParser::parseDate(value.toString().toLatin1());
+        const QDate date = packetDate(value.toString().toLatin1());
         if (date.isValid())
             return date;
         break;
@@ -158,7 +158,7 @@ QList<FieldDef> fieldsFromJson(const QJsonValue& value, const QString& what) {
             throw ProtocolError(
                 QStringLiteral("%1 (%2) needs a \"type\" string").arg(place, field.name));
         bool ok = false;
-        field.type = PacketParser::parseTypeName(type.toString(), &ok);
+        field.type = fieldTypeFromName(type.toString(), &ok);
         if (!ok)
             throw ProtocolError(
                 QStringLiteral("%1: unknown type \"%2\"").arg(place, type.toString()));
@@ -287,7 +287,7 @@ QVariant valueFromJson(const QJsonValue& value, FieldType type) {
         if (!value.isString())
             throw ProtocolError(QStringLiteral("expected a date \"YYYY-MM-DD\""));
         const QString text = value.toString();
-        const QDate date = text.size() == 10 ? PacketParser::parseDate(text.toLatin1()) : QDate();
+        const QDate date = text.size() == 10 ? packetDate(text.toLatin1()) : QDate();
         if (!date.isValid())
             throw ProtocolError(
                 QStringLiteral("\"%1\" is not a date YYYY-MM-DD").arg(text.left(40)));
@@ -354,7 +354,19 @@ QByteArray encodePacket(const DataPacket& packet) {
 }
 
 DataPacket decodePacket(const QByteArray& json) {
-    return PacketParser(json).parse();
+    DataPacketBuilder builder;
+    decodePacket(json, builder);
+    return builder.takePacket();
+}
+
+void decodePacket(const QByteArray& json, PacketSink& sink) {
+    json::JsonReader reader(json, QStringLiteral("the packet is empty"));
+    json::PacketReader::readDocument(reader, sink);
+}
+
+void decodePacketRows(const QByteArray& rows, const QList<FieldDef>& fields, PacketSink& sink) {
+    json::JsonReader reader(rows, QStringLiteral("the rows are empty"));
+    json::PacketReader(reader, reader.base(), sink).readRowsDocument(fields);
 }
 
 QJsonValue deltaToJson(const Delta& delta) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "PacketSink.h"
 
 #include <QByteArray>
 #include <QJsonValue>
@@ -18,9 +19,14 @@ public:
 // JSON form: {"fields":[{"name":..,"type":"string"|"float"|"datetime","size":n}],"rows":[[..],..]}
 QJsonValue packetToJson(const DataPacket& packet);
 DataPacket packetFromJson(const QJsonValue& value); // throws ProtocolError
-// Fast paths straight from/to UTF-8 bytes of one JSON object.
+// Fast paths straight from/to UTF-8 bytes of one JSON object. Decoding reads the text in
+// place when the buffer has FrameReader::Padding bytes of capacity behind its end (frames
+// from a FrameReader have), and a copy otherwise.
 QByteArray encodePacket(const DataPacket& packet);
-DataPacket decodePacket(const QByteArray& json); // throws ProtocolError
+DataPacket decodePacket(const QByteArray& json);             // throws ProtocolError
+void decodePacket(const QByteArray& json, PacketSink& sink); // throws ProtocolError
+// A JSON array of rows alone, of the given fields (a batch of a packet's rows).
+void decodePacketRows(const QByteArray& rows, const QList<FieldDef>& fields, PacketSink& sink);
 
 // {"fields":[..],"changes":[{"status":"inserted"|"modified"|"deleted","old":[..]|null,"new":[..]|null}]}
 QJsonValue deltaToJson(const Delta& delta);

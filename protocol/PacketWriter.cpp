@@ -36,9 +36,24 @@ void PacketWriter::grow(qsizetype more) {
     m_data = m_out.data();
 }
 
+void PacketWriter::spillEvery(qsizetype bytes, std::function<void(QByteArrayView)> spill) {
+    m_spillAt = bytes;
+    m_spill = std::move(spill);
+    m_batchStarts = true;
+}
+
+void PacketWriter::spill() {
+    m_spill(QByteArrayView(m_data, m_size));
+    m_size = 0;
+    m_batchStarts = true;
+}
+
 void PacketWriter::beginRow() {
     if (!m_firstRow)
         put(',');
+    if (m_batchStarts)
+        put('\t');
+    m_batchStarts = false;
     m_firstRow = false;
     m_firstCell = true;
     put('[');

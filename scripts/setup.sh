@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
           libgl1-mesa-dev libbenchmark-dev python3 postgresql xvfb xauth clang-format
-          fonts-liberation2 openbox xdotool openssl)
+          fonts-liberation2 openbox xdotool openssl libsimdjson-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

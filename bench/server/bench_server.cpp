@@ -1,11 +1,13 @@
 // The server's figures, measured in one run against a real ciap-server on a SQLite file:
 // (a) a bare SQLite C API select of a month's N assets; (b) getBensComp for the same month
-// over loopback into a TClientDataSet; (c) the eight calls of a competência post; (d) 8
+// over loopback into a TClientDataSet, with the longest the event loop went without a turn
+// meanwhile; (c) the eight calls of a competência post; (d) 8
 // clients making 2,000 getCIAP calls each; (e) the appropriation of a month of N assets, checked
 // against the register and written at the tax file's precision.
 #include "BenchDatabase.h"
 #include "BensCompQuery.h"
 #include "DataPacket.h"
+#include "EventLoopHeartbeat.h"
 #include "HostServices.h"
 #include "Month.h"
 #include "Packets.h"
@@ -127,12 +129,17 @@ void BM_GetBensCompIntoDataSet(benchmark::State& state) {
         cds.AddField(f);
     const QVariantList args{g_db->monthFor(n), QStringLiteral("01"), QStringLiteral("01"),
                             g_db->sequenceFor(n)};
+    qint64 longestGap = 0;
     for (auto _ : state) {
+        EventLoopHeartbeat heartbeat(5);
         cds.SetData(call(*connection, "getBensComp", args));
+        heartbeat.stop();
+        longestGap = std::max(longestGap, heartbeat.longestGapMs);
     }
     if (cds.RecordCount() != n)
         state.SkipWithError("unexpected row count");
     state.counters["rows"] = double(cds.RecordCount());
+    state.counters["gap_max_ms"] = double(longestGap);
 }
 
 // (c) The server calls of one competência post, as the screen makes them in order.
@@ -306,11 +313,15 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\n(b)/(a), target at most 3 at 100,000:\n");
+    // With --benchmark_repetitions, the ratio of the medians.
+    const auto timeOf = [&](const std::string& name) {
+        const auto median = reporter.times.find(name + "_median");
+        return median != reporter.times.end() ? median : reporter.times.find(name);
+    };
+    std::printf("\n(b)/(a), target at most 2 at 100,000:\n");
     for (int n : BenchDatabase::Sizes) {
-        const auto a = reporter.times.find("BM_SqliteSelect/" + std::to_string(n));
-        const auto b =
-            reporter.times.find("BM_GetBensCompIntoDataSet/" + std::to_string(n) + "/real_time");
+        const auto a = timeOf("BM_SqliteSelect/" + std::to_string(n));
+        const auto b = timeOf("BM_GetBensCompIntoDataSet/" + std::to_string(n) + "/real_time");
         if (a != reporter.times.end() && b != reporter.times.end())
             std::printf("  N = %6d: (a) %8.2f ms  (b) %8.2f ms  ratio %.2f\n", n, a->second,
                         b->second, b->second / a->second);

@@ -276,6 +276,90 @@ std::vector<PackedRow> PackedRow::packRows(Defs defs, const std::vector<int>& co
     return packed;
 }
 
+PackedRow::CellPacker::CellPacker(Defs defs)
+    : m_defs(defs)
+    , m_spans(defs.size())
+    , m_decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless) {}
+
+PackedRow PackedRow::CellPacker::pack(std::span<const ciap::PacketCell> cells) {
+    using Kind = ciap::PacketCell::Kind;
+    const int fields = int(m_defs.size());
+    // The texts first: their UTF-16 lengths size the row. UTF-8 never takes more UTF-16 units
+    // than it has bytes.
+    std::size_t room = 0;
+    for (const ciap::PacketCell& cell : cells)
+        room += cell.kind == Kind::Text       ? cell.utf8.size()
+                : cell.kind == Kind::WideText ? std::size_t(cell.utf16.size())
+                                              : 0;
+    if (m_text.size() < room)
+        m_text.resize(room);
+    std::size_t chars = 0;
+    for (int i = 0; i < fields; ++i) {
+        const ciap::PacketCell& cell = cells[std::size_t(i)];
+        if (cell.kind != Kind::Text && cell.kind != Kind::WideText)
+            continue;
+        char16_t* const out = m_text.data() + chars;
+        std::size_t length = 0;
+        if (cell.kind == Kind::WideText) {
+            length = std::size_t(cell.utf16.size());
+            std::memcpy(out, cell.utf16.utf16(), length * sizeof(char16_t));
+        } else {
+            const auto* bytes = reinterpret_cast<const uchar*>(cell.utf8.data());
+            uchar high = 0;
+            for (std::size_t k = 0; k < cell.utf8.size(); ++k)
+                high |= bytes[k];
+            if (high < 0x80) {
+                for (std::size_t k = 0; k < cell.utf8.size(); ++k)
+                    out[k] = bytes[k];
+                length = cell.utf8.size();
+            } else {
+                const QChar* end = m_decoder.appendToBuffer(
+                    reinterpret_cast<QChar*>(out),
+                    QByteArrayView(cell.utf8.data(), qsizetype(cell.utf8.size())));
+                length = std::size_t(reinterpret_cast<const char16_t*>(end) - out);
+            }
+        }
+        const int size = m_defs[std::size_t(i)].size;
+        if (size > 0 && length > std::size_t(size))
+            length = std::size_t(size);
+        m_spans[std::size_t(i)] = chars | (std::uint64_t(length) << 32);
+        chars += length;
+    }
+
+    void* memory = ::operator new(Data::bytesFor(fields, chars));
+    auto* data = new (memory) Data{1, fields, std::uint32_t(chars), 0};
+    std::memset(data->bitmap(), 0,
+                sizeof(std::uint64_t) * (Data::bitmapWords(fields) + std::size_t(fields)));
+    std::uint32_t offset = 0;
+    for (int i = 0; i < fields; ++i) {
+        const ciap::PacketCell& cell = cells[std::size_t(i)];
+        std::uint64_t slot = 0;
+        switch (cell.kind) {
+        case Kind::Null:
+            continue;
+        case Kind::Text:
+        case Kind::WideText: {
+            const std::uint64_t span = m_spans[std::size_t(i)];
+            const auto length = std::uint32_t(span >> 32);
+            std::memcpy(data->text() + offset, m_text.data() + std::uint32_t(span),
+                        length * sizeof(char16_t));
+            slot = offset | (std::uint64_t(length) << 32);
+            offset += length;
+            break;
+        }
+        case Kind::Number:
+            std::memcpy(&slot, &cell.number, sizeof cell.number);
+            break;
+        case Kind::Date:
+            slot = std::uint64_t(cell.julianDay);
+            break;
+        }
+        data->slots()[i] = slot;
+        data->bitmap()[i / 64] |= std::uint64_t(1) << (i % 64);
+    }
+    return PackedRow(data);
+}
+
 int PackedRow::fieldCount() const {
     return m_data ? m_data->fields : 0;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "PacketSink.h"
 
+#include <QStringDecoder>
 #include <QStringView>
 #include <QVariant>
 #include <cstdint>
@@ -40,6 +42,20 @@ public:
     // QDate; null stays an invalid QVariant. Throws EHostError for a text that is not a
     // number or date.
     static QVariant coerce(const ciap::FieldDef& def, const QVariant& value);
+
+    // Packs the rows a decoder hands over (fields' types already checked), without a QVariant
+    // per value; strings are cut to their field's size as coerce() cuts them.
+    class CellPacker final {
+    public:
+        explicit CellPacker(Defs defs);
+        PackedRow pack(std::span<const ciap::PacketCell> cells);
+
+    private:
+        Defs m_defs;
+        std::vector<char16_t> m_text;       // the row's texts in UTF-16, one after the other
+        std::vector<std::uint64_t> m_spans; // per field: offset | length << 32 in m_text
+        QStringDecoder m_decoder;
+    };
 
     bool isValid() const { return m_data != nullptr; }
     bool sharesWith(const PackedRow& other) const { return m_data == other.m_data; }

@@ -101,7 +101,43 @@ void TClientDataSet::SetData(ciap::DataPacket&& packet) {
         fire(AfterScroll);
 }
 
+void TClientDataSet::SetData(const PackedPacket& packet) {
+    fire(BeforeOpen);
+
+    const bool fromPacket = m_fields.empty() || d->fieldsFromPacket;
+    QList<ciap::FieldDef> defs = fromPacket ? packet.fields : d->defs;
+    const auto sameField = [&](qsizetype i) {
+        const ciap::FieldDef& a = defs.at(i);
+        const ciap::FieldDef& b = packet.fields.at(i);
+        return a.type == b.type && a.size == b.size &&
+               a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+    };
+    bool same = defs.size() == packet.fields.size();
+    for (qsizetype i = 0; same && i < defs.size(); ++i)
+        same = sameField(i);
+    std::vector<PackedRow> rows;
+    if (same) {
+        rows = packet.rows; // shared with the packet, not copied
+    } else {
+        ciap::DataPacket values = packet.toDataPacket();
+        std::vector<int> columns(std::size_t(defs.size()));
+        for (int i = 0; i < defs.size(); ++i)
+            columns[std::size_t(i)] = values.indexOf(defs.at(i).name);
+        rows = PackedRow::packRows({defs.constData(), std::size_t(defs.size())}, columns,
+                                   std::move(values.rows));
+    }
+
+    replaceRows(std::move(defs), fromPacket, std::move(rows));
+    fire(AfterOpen);
+    if (Active() && !IsEmpty())
+        fire(AfterScroll);
+}
+
 void TClientDataSet::SetData(const QVariant& packet) {
+    if (packet.metaType() == QMetaType::fromType<PackedPacket>()) {
+        SetData(*static_cast<const PackedPacket*>(packet.constData()));
+        return;
+    }
     if (packet.metaType() != QMetaType::fromType<ciap::DataPacket>())
         throw EHostError(QStringLiteral("Os dados recebidos não são um pacote de dados"));
     SetData(packet.value<ciap::DataPacket>());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataPacket.h"
+#include "PackedPacket.h"
 #include "PackedRow.h"
 #include "TField.h"
 
@@ -35,7 +36,10 @@ public:
     void CreateDataSet();                         // opens empty with the declared fields
     void SetData(const ciap::DataPacket& packet); // replaces all rows; fields matched by name
     void SetData(ciap::DataPacket&& packet);
-    void SetData(const QVariant& packet); // QVariant holding a DataPacket
+    // Rows packed for the packet's own fields are taken over as they are when the data set's
+    // fields are those (and converted otherwise).
+    void SetData(const PackedPacket& packet);
+    void SetData(const QVariant& packet); // QVariant holding a DataPacket or a PackedPacket
     void Close();
     void EmptyDataSet(); // removes all rows, empties the log
     bool Active() const { return m_state != DataSetState::Inactive; }

@@ -5,6 +5,7 @@
 #include "HostServices.h"
 #include "HostSettings.h"
 #include "NetTls.h"
+#include "PackedPacket.h"
 #include "PacketCodec.h"
 
 #include <QDateTime>
@@ -82,6 +83,7 @@ void TNetConnection::Close() {
 }
 
 void TNetConnection::dropSocket() {
+    m_decoder.reset();
     if (!m_socket)
         return;
     QTcpSocket* socket = m_socket;
@@ -117,6 +119,7 @@ bool TNetConnection::waitFor(int timeoutMs, const std::function<bool()>& done) {
     connect(socket, &QTcpSocket::errorOccurred, &loop, check);
     if (auto* tls = qobject_cast<QSslSocket*>(socket))
         connect(tls, &QSslSocket::encrypted, &loop, check);
+    connect(&m_decoder, &AnswerDecoder::progressed, &loop, check);
     const std::shared_ptr<bool> alive = m_alive;
     m_loop = &loop;
     timer.start(timeoutMs);
@@ -153,6 +156,7 @@ bool TNetConnection::connectSocket() {
         return false;
     }
     m_reader = ciap::FrameReader();
+    m_decoder.reset();
     m_socket = createSocket();
     if (!m_socket)
         return false;
@@ -293,9 +297,30 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
     bool answered = false;
     QString invalid;
     bool lost = false;
+    // True when the frame ended the wait: our answer, or a broken one.
+    const auto take = [&](AnswerDecoder::Decoded decoded) {
+        if (!decoded.invalid.isEmpty()) {
+            invalid = decoded.invalid;
+            return true;
+        }
+        // Only one call is ever in flight: an error the server could not tie to a request
+        // (null id) is about ours.
+        if (decoded.reply.id.toInteger(-1) == id ||
+            (decoded.reply.isError && decoded.reply.id.isNull())) {
+            reply = std::move(decoded.reply);
+            answered = true;
+            return true;
+        }
+        return false; // an answer to an earlier call that gave up waiting: not ours
+    };
     const auto done = [&]() -> bool {
         if (answered || lost || !invalid.isEmpty())
             return true;
+        if (std::optional<AnswerDecoder::Decoded> decoded = m_decoder.take();
+            decoded && take(*decoded))
+            return true;
+        if (m_decoder.busy())
+            return false; // what arrives meanwhile waits in the reader
         if (!m_socket) {
             lost = true;
             return true;
@@ -303,22 +328,15 @@ ciap::RpcReply TNetConnection::exchange(const QByteArray& frame, qint64 id) {
         if (m_socket->bytesAvailable() > 0)
             m_reader.append(m_socket->readAll());
         while (std::optional<QByteArray> next = m_reader.next()) {
-            try {
-                // A packet stays text here, decoded once by CheckResultServ.
-                ciap::RpcReply r = ciap::parseReplyRaw(*next);
-                // Only one call is ever in flight: an error the server could not tie to a
-                // request (null id) is about ours.
-                if (r.id.toInteger(-1) == id || (r.isError && r.id.isNull())) {
-                    reply = std::move(r);
-                    answered = true;
+            m_decoder.complete(std::move(*next));
+            if (std::optional<AnswerDecoder::Decoded> decoded = m_decoder.take()) {
+                if (take(*decoded))
                     return true;
-                }
-                // an answer to an earlier call that gave up waiting: not ours
-            } catch (const std::exception& e) {
-                invalid = QString::fromUtf8(e.what());
-                return true;
+            } else {
+                return false; // decoded on a worker: progressed() comes back here
             }
         }
+        m_decoder.arrived(m_reader.partial());
         if (m_reader.overflowed()) {
             invalid = QStringLiteral("resposta maior que o limite");
             return true;
@@ -357,6 +375,9 @@ QJsonValue TNetConnection::argumentToJson(const QVariant& value) {
     const QMetaType type = value.metaType();
     if (type == QMetaType::fromType<ciap::DataPacket>())
         return ciap::packetToJson(value.value<ciap::DataPacket>());
+    if (type == QMetaType::fromType<PackedPacket>())
+        return ciap::packetToJson(
+            static_cast<const PackedPacket*>(value.constData())->toDataPacket());
     if (type == QMetaType::fromType<ciap::Delta>())
         return ciap::deltaToJson(value.value<ciap::Delta>());
     switch (type.id()) {

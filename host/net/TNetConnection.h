@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerDecoder.h"
 #include "FrameReader.h"
 #include "JsonRpc.h"
 
@@ -19,7 +20,9 @@ class QTcpSocket;
 // A call is synchronous for the caller but waits in a local event loop that excludes user
 // input, so windows keep painting. A connection that failed or was lost is reopened by the
 // next call (BeforeConnect runs before every connect), so a restarted server is reached
-// again without reopening the screen.
+// again without reopening the screen. Large answers are decoded on worker threads while the
+// wait goes on (AnswerDecoder), so that the window keeps painting through that too; a packet
+// comes back already packed for a data set (PackedPacket).
 class TNetConnection final : public QObject {
     Q_OBJECT
 public:
@@ -104,6 +107,7 @@ private:
     QList<QSslError> m_tlsErrors;
     QTcpSocket* m_socket = nullptr;
     ciap::FrameReader m_reader;
+    AnswerDecoder m_decoder;
     qint64 m_nextId = 1;
     bool m_busy = false;
     QEventLoop* m_loop = nullptr;

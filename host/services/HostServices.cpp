@@ -207,9 +207,11 @@ QVariant CheckResultServ(const QVariant& raw, bool raise, int /*flags*/) {
         MensErro(text, raise);
         return QVariant();
     }
+    if (!reply.packetError.isEmpty())
+        return invalidAnswer(reply.packetError, raise);
+    if (reply.packet.isValid())
+        return reply.packet;
     try {
-        if (!reply.rawResult.isEmpty())
-            return QVariant::fromValue(ciap::decodePacket(reply.rawResult));
         if (reply.result.isObject() && !ciap::isPacketJson(reply.result))
             return invalidAnswer(QStringLiteral("objeto sem \"fields\" e \"rows\""), raise);
         return plainValue(reply.result);

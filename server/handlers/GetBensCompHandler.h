@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BensCompQuery.h"
 #include "MethodHandler.h"
 
 namespace ciap::server {
@@ -13,6 +14,13 @@ public:
                 QStringLiteral("nrseqciap")};
     }
     QByteArray handle(const QJsonArray& params, Session& session) const override;
+    // A month may hold 100,000 assets: the packet leaves in pieces as the rows are read.
+    QByteArray handleStreaming(const QJsonArray& params, Session& session,
+                               ResultStream& stream) const override;
+
+private:
+    QByteArray read(const QJsonArray& params, Session& session,
+                    const BensCompQuery::Spill& spill) const;
 };
 
 } // namespace ciap::server

@@ -102,8 +102,21 @@ void ClientConnection::processPending() {
             m_pending.clear();
             break;
         }
+        bool cut = false;
         const QByteArray reply = m_context.dispatcher.handleFrame(
-            m_pending.dequeue(), m_session, [this] { return authenticate(); });
+            m_pending.dequeue(), m_session, [this] { return authenticate(); },
+            [this](const QByteArray& piece) {
+                m_socket.write(piece);
+                m_socket.flush();
+            },
+            &cut);
+        if (cut) {
+            m_pending.clear();
+            m_closing = true;
+            m_socket.abort();
+            QThread::currentThread()->quit();
+            return;
+        }
         if (!reply.isEmpty()) {
             m_socket.write(reply);
             m_socket.flush();

@@ -11,6 +11,7 @@
 #include "StorageLog.h"
 
 #include <QElapsedTimer>
+#include <optional>
 
 namespace ciap::server {
 
@@ -36,6 +37,34 @@ QString loggable(const QString& method) {
     return m.isEmpty() ? QStringLiteral("-") : m;
 }
 
+// The reply of one call, sent in pieces as its method writes them: the frame's start goes
+// before the first. Without a way to send, the pieces wait here for the rest.
+class ReplyStream final : public ResultStream {
+public:
+    ReplyStream(const std::function<void(const QByteArray&)>& send, const QJsonValue& id)
+        : m_send(send)
+        , m_id(id) {}
+
+    void send(QByteArrayView piece) override {
+        if (!m_send) {
+            m_held.append(piece);
+            return;
+        }
+        if (!m_started)
+            m_send(encodeResultStart(m_id));
+        m_started = true;
+        m_send(piece.toByteArray());
+    }
+    bool started() const { return m_started; }
+    QByteArray held() const { return m_held; }
+
+private:
+    const std::function<void(const QByteArray&)>& m_send;
+    QJsonValue m_id;
+    QByteArray m_held;
+    bool m_started = false;
+};
+
 } // namespace
 
 Dispatcher::Dispatcher(QString token, std::vector<std::unique_ptr<MethodHandler>> handlers)
@@ -59,7 +88,9 @@ const MethodHandler* Dispatcher::find(const QString& fullName) const {
 }
 
 QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
-                                   const std::function<bool()>& admit) const {
+                                   const std::function<bool()>& admit,
+                                   const std::function<void(const QByteArray&)>& send,
+                                   bool* cut) const {
     QElapsedTimer timer;
     timer.start();
     RpcRequest request;
@@ -68,6 +99,7 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
     int code = 0;
     QString message;
     QByteArray result;
+    std::optional<ReplyStream> stream;
     try {
         request = parseRequest(frame);
         id = request.id;
@@ -80,7 +112,11 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
             message = ServerMessages::tooManyConnections();
         } else if (const MethodHandler* handler = find(request.method)) {
             method = handler->name();
-            result = handler->handle(request.params, session);
+            // A notification's result goes nowhere, however long.
+            static const std::function<void(const QByteArray&)> nowhere;
+            stream.emplace(request.isNotification() ? nowhere : send, id);
+            result = handler->handleStreaming(request.params, session, *stream);
+            result.prepend(stream->held());
         } else {
             code = RpcCode::MethodNotFound;
             message = QStringLiteral("Método desconhecido: %1.").arg(request.method.left(200));
@@ -116,6 +152,19 @@ QByteArray Dispatcher::handleFrame(const QByteArray& frame, Session& session,
         message = ServerMessages::internalFailure();
     }
     const double ms = double(timer.nsecsElapsed()) / 1e6;
+    if (stream && stream->started()) {
+        if (code == 0) {
+            qCInfo(lcRpc, "%s %.2f ms ok", qPrintable(method), ms);
+            result.append("}\n");
+            return result;
+        }
+        // Part of the answer is out: the client learns of the failure as a lost connection.
+        qCWarning(lcRpc, "%s %.2f ms error %d after part of the answer was sent: %s",
+                  qPrintable(method), ms, code, qPrintable(message));
+        if (cut)
+            *cut = true;
+        return {};
+    }
     if (code == 0)
         qCInfo(lcRpc, "%s %.2f ms ok", qPrintable(method), ms);
     else

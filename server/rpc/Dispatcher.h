@@ -22,9 +22,14 @@ public:
 
     // Never throws. Empty for a notification. admit, when given, is asked once the request has
     // passed the token check and before its method runs; false refuses the call (no room for
-    // the connection).
+    // the connection). send, when given, takes the start of a long reply while its method is
+    // still working on the rest; what is returned then follows it. A method that fails after
+    // that can no longer be answered with an error: *cut turns true, nothing is returned, and
+    // the connection must be closed.
     QByteArray handleFrame(const QByteArray& frame, Session& session,
-                           const std::function<bool()>& admit = {}) const;
+                           const std::function<bool()>& admit = {},
+                           const std::function<void(const QByteArray&)>& send = {},
+                           bool* cut = nullptr) const;
     QStringList methodNames() const;
 
 private:

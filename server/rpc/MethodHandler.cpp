@@ -4,6 +4,13 @@
 
 namespace ciap::server {
 
+ResultStream::~ResultStream() = default;
+
+QByteArray MethodHandler::handleStreaming(const QJsonArray& params, Session& session,
+                                          ResultStream&) const {
+    return handle(params, session);
+}
+
 QByteArray MethodHandler::textArray(const QString& element) {
     return QJsonDocument(QJsonArray{element}).toJson(QJsonDocument::Compact);
 }

@@ -56,8 +56,14 @@ void writeTextColumn(PacketWriter& w, sqlite3_stmt* stmt, int column) {
     w.textUtf8(text, sqlite3_column_bytes(stmt, column));
 }
 
+void spillTo(PacketWriter& w, const BensCompQuery::Spill& spill, qsizetype bytes) {
+    if (spill)
+        w.spillEvery(bytes, spill);
+}
+
 QByteArray viaSqlite(sqlite3* db, Session& session, const QString& company, const QString& tax,
-                     qint64 sequence, const Month& month) {
+                     qint64 sequence, const Month& month, const BensCompQuery::Spill& spill,
+                     qsizetype spillBytes) {
     qsizetype expectedRows = 0;
     {
         SqlStatement count(session,
@@ -80,7 +86,8 @@ QByteArray viaSqlite(sqlite3* db, Session& session, const QString& company, cons
     bindText(h.stmt, 4, month.firstDay().toString(Qt::ISODate));
 
     // About 120 bytes a row; the count is known from the competência.
-    PacketWriter w(Packets::bensComp(), expectedRows * 128);
+    PacketWriter w(Packets::bensComp(), spill ? spillBytes + 1024 : expectedRows * 128);
+    spillTo(w, spill, spillBytes);
     int rc;
     while ((rc = sqlite3_step(h.stmt)) == SQLITE_ROW) {
         w.beginRow();
@@ -102,10 +109,11 @@ QByteArray viaSqlite(sqlite3* db, Session& session, const QString& company, cons
 }
 
 QByteArray viaQtSql(Session& session, const QString& company, const QString& tax, qint64 sequence,
-                    const Month& month) {
+                    const Month& month, const BensCompQuery::Spill& spill, qsizetype spillBytes) {
     SqlStatement s(session, BensCompQuery::sql(), "assets of competência");
     s.bind(company).bind(tax).bind(sequence).bind(month.firstDay()).exec();
     PacketWriter w(Packets::bensComp());
+    spillTo(w, spill, spillBytes);
     while (s.next()) {
         w.beginRow();
         for (int c : {0, 1, 2, 3})
@@ -123,10 +131,11 @@ QByteArray viaQtSql(Session& session, const QString& company, const QString& tax
 } // namespace
 
 QByteArray BensCompQuery::packet(Session& session, const QString& company, const QString& tax,
-                                 qint64 sequence, const Month& month) {
+                                 qint64 sequence, const Month& month, const Spill& spill,
+                                 qsizetype spillBytes) {
     if (sqlite3* db = sqliteHandle(session))
-        return viaSqlite(db, session, company, tax, sequence, month);
-    return viaQtSql(session, company, tax, sequence, month);
+        return viaSqlite(db, session, company, tax, sequence, month, spill, spillBytes);
+    return viaQtSql(session, company, tax, sequence, month, spill, spillBytes);
 }
 
 } // namespace ciap::server

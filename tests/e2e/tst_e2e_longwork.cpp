@@ -1,5 +1,6 @@
 #include "CiapApi.h"
 #include "Cli_mzr02400.h"
+#include "EventLoopHeartbeat.h"
 #include "HostServices.h"
 #include "LiveScreenFixture.h"
 #include "TClientDataSet.h"
@@ -40,54 +41,6 @@ private:
 namespace {
 
 constexpr int ManyAssets = 50000;
-
-// Ticks of the event loop while the screen works: how many came while the busy indicator was
-// up, how many paints reached the indicator, and the longest stretch without a tick.
-class Heartbeat final : public QObject {
-public:
-    explicit Heartbeat(int intervalMs) {
-        m_timer.setInterval(intervalMs);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
-    }
-    // The stretch from the last tick to now counts too.
-    void stop() {
-        m_timer.stop();
-        longestGapMs = std::max(longestGapMs, m_clock.elapsed() - m_last);
-    }
-    int busyTicks = 0;
-    int paints = 0;
-    qint64 longestGapMs = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && busyIndicatorActive())
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    void tick() {
-        const qint64 now = m_clock.elapsed();
-        longestGapMs = std::max(longestGapMs, now - m_last);
-        m_last = now;
-        if (!busyIndicatorActive())
-            return;
-        ++busyTicks;
-        // What an animated indicator does: ask for a repaint on every tick.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* indicator = w->findChild<QWidget*>(QStringLiteral("busyIndicator"))) {
-                indicator->removeEventFilter(this);
-                indicator->installEventFilter(this);
-                indicator->update();
-            }
-    }
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-};
 
 } // namespace
 
@@ -140,7 +93,7 @@ void tst_E2ELongWork::listOfManyAssetsKeepsTheWindowAlive() {
     const int shown = busyIndicatorShownCount();
     QElapsedTimer clock;
     clock.start();
-    Heartbeat heartbeat(5);
+    EventLoopHeartbeat heartbeat(5);
     clickTab(f->tshBensComp);
     heartbeat.stop();
     const qint64 elapsed = clock.elapsed();

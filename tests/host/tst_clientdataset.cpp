@@ -1,4 +1,6 @@
 #include "HostErrors.h"
+#include "PackedPacket.h"
+#include "PacketCodec.h"
 #include "TClientDataSet.h"
 
 #include <QSignalSpy>
@@ -394,6 +396,54 @@ private Q_SLOTS:
         ds.SetData(other);
         QCOMPARE(ds.FieldCount(), 1);
         QCOMPARE(ds.FieldByName("ONLY")->AsFloat(), 7.0);
+    }
+
+    // Rows that arrive packed fill a data set as the same packet's values do: events, fields
+    // (declared or the packet's own) and every value, while editing too.
+    void packedPacketFillsAsValuesDo_data() {
+        QTest::addColumn<QList<ciap::FieldDef>>("declared");
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("the packet's fields") << QList<ciap::FieldDef>{} << false;
+        QTest::newRow("while editing") << QList<ciap::FieldDef>{} << true;
+        QTest::newRow("declared alike") << samplePacket().fields << false;
+        QTest::newRow("declared otherwise")
+            << QList<ciap::FieldDef>{{"day", FieldType::DateTime, 0},
+                                     {"CODE", FieldType::String, 1},
+                                     {"MISSING", FieldType::Float, 0},
+                                     {"VALUE", FieldType::String, 10}}
+            << false;
+    }
+    void packedPacketFillsAsValuesDo() {
+        QFETCH(QList<ciap::FieldDef>, declared);
+        QFETCH(bool, editing);
+        const QVariant packed =
+            QVariant::fromValue(decodePackedPacket(ciap::encodePacket(samplePacket())));
+        TClientDataSet byValues;
+        TClientDataSet byPacked;
+        Recorder recorders[2];
+        int i = 0;
+        for (TClientDataSet* ds : {&byValues, &byPacked}) {
+            for (const ciap::FieldDef& f : declared)
+                ds->AddField(f);
+            if (editing) {
+                ds->SetData(samplePacket());
+                ds->Edit();
+                setName(*ds, "Changed");
+            }
+            recorders[i++].attach(*ds);
+            ds == &byValues ? ds->SetData(samplePacket()) : ds->SetData(packed);
+        }
+        QCOMPARE(recorders[1].log, recorders[0].log);
+        QCOMPARE(byPacked.FieldDefs(), byValues.FieldDefs());
+        QCOMPARE(byPacked.RecordCount(), 3);
+        QCOMPARE(byPacked.ChangeCount(), 0);
+        for (int row = 1; row <= 3; ++row) {
+            byValues.SetRecNo(row);
+            byPacked.SetRecNo(row);
+            for (int f = 0; f < byValues.FieldCount(); ++f)
+                QCOMPARE(byPacked.Fields().at(std::size_t(f))->Value(),
+                         byValues.Fields().at(std::size_t(f))->Value());
+        }
     }
 
     void setDataReplacesRowsAndLog() {

@@ -3,6 +3,7 @@
 #include "HostServices.h"
 #include "HostSettings.h"
 #include "JsonRpc.h"
+#include "PackedPacket.h"
 #include "RecordingDialogService.h"
 
 #include <QGuiApplication>
@@ -25,13 +26,10 @@ QVariant resultReply(const QJsonValue& result) {
     return QVariant::fromValue(reply);
 }
 
-// As the connection hands over a packet: still JSON text.
-QVariant rawReply(const QByteArray& json) {
-    ciap::RpcReply reply;
-    reply.id = 1;
-    reply.result = QJsonValue(QJsonValue::Undefined);
-    reply.rawResult = json;
-    return QVariant::fromValue(reply);
+// As the connection hands over an answer whose result is a packet's JSON text.
+QVariant packetReply(const QByteArray& json) {
+    PackedPacketBuilder packets;
+    return QVariant::fromValue(ciap::parseReplyPacket(ciap::encodeRawResult(1, json), packets));
 }
 
 QVariant errorReply(int code, const QString& message) {
@@ -211,11 +209,12 @@ private Q_SLOTS:
             << resultReply(
                    QJsonObject{{"fields", QJsonArray{field("A", "blob")}}, {"rows", QJsonArray{}}})
             << "Resposta inválida do servidor: ";
-        QTest::newRow("raw packet cut short")
-            << rawReply(R"({"fields":[{"name":"A","type":"string","size":2}],"rows":[["01")")
-            << "Resposta inválida do servidor: ";
-        QTest::newRow("raw object not a packet")
-            << rawReply(R"({"x":1})") << "Resposta inválida do servidor: ";
+        QTest::newRow("packet row too long")
+            << packetReply(
+                   R"({"fields":[{"name":"A","type":"string","size":2}],"rows":[["01",1]]})")
+            << "Resposta inválida do servidor: invalid packet at offset 64: row 1 has more values";
+        QTest::newRow("packet text of an object")
+            << packetReply(R"({"x":1})") << "Resposta inválida do servidor: the packet has no";
     }
     void checkResultServ() {
         QFETCH(QVariant, raw);
@@ -261,8 +260,8 @@ private Q_SLOTS:
         QVERIFY(!p.rows.at(1).at(1).isValid());
 
         const QVariant raw = CheckResultServ(
-            rawReply(R"({"fields":[{"name":"CDINSCESTA","type":"string","size":16}],)"
-                     R"("rows":[["123"],["456"]]})"),
+            packetReply(R"({"fields":[{"name":"CDINSCESTA","type":"string","size":16}],)"
+                        R"("rows":[["123"],["456"]]})"),
             true, 0);
         QCOMPARE(raw.value<ciap::DataPacket>().rows.size(), 2);
         QCOMPARE(raw.value<ciap::DataPacket>().rows.at(1).at(0).toString(), QStringLiteral("456"));

@@ -18,7 +18,12 @@ QByteArrayList readInChunks(const QByteArray& stream, qsizetype chunkSize, qsize
     QByteArrayList frames;
     for (qsizetype i = 0; i < stream.size(); i += chunkSize) {
         reader.append(stream.mid(i, chunkSize));
-        frames += drain(reader);
+        for (const QByteArray& frame : drain(reader)) {
+            // Room behind every frame for the JSON reader, which reads past the end.
+            if (frame.capacity() - frame.size() < FrameReader::Padding)
+                return {"(no padding)"};
+            frames += frame;
+        }
     }
     return frames;
 }
@@ -72,13 +77,14 @@ void TestFrameReader::manyFramesKeepOrder() {
 
 void TestFrameReader::partialFrameWaits() {
     FrameReader reader;
-    reader.append("{\"id\":");
+    reader.append("\n\n{\"id\":");
     QVERIFY(!reader.next());
-    QCOMPARE(reader.buffered(), 6);
+    QCOMPARE(reader.partial(), "{\"id\":"); // what a reader may start on meanwhile
     reader.append("1}\n{\"id\"");
     QCOMPARE(reader.next(), std::optional<QByteArray>("{\"id\":1}"));
     QVERIFY(!reader.next());
     QCOMPARE(reader.buffered(), 5);
+    QCOMPARE(reader.partial(), "{\"id\"");
     reader.append(":2}\n");
     QCOMPARE(reader.next(), std::optional<QByteArray>("{\"id\":2}"));
     QCOMPARE(reader.buffered(), 0);

@@ -11,6 +11,12 @@ namespace {
 
 using ReplyParser = RpcReply (*)(const QByteArray&);
 
+// How the host reads answers: packets straight into a sink.
+RpcReply parseIntoPacket(const QByteArray& frame) {
+    DataPacketBuilder builder;
+    return parseReplyPacket(frame, builder);
+}
+
 DataPacket samplePacket() {
     return DataPacket{
         {{QStringLiteral("CDBEMATIVO"), FieldType::String, 10},
@@ -35,7 +41,8 @@ private Q_SLOTS:
     void replies();
     void replyErrors_data();
     void replyErrors();
-    void rawResultCarriesThePacket();
+    void objectResultIsReadAsAPacket();
+    void misshapenPacketIsNoBrokenAnswer();
     void errorFrameIsOneLine();
     void failureText();
 };
@@ -133,7 +140,7 @@ void TestJsonRpc::replies_data() {
     QTest::addColumn<ReplyParser>("parser");
     QTest::addColumn<QJsonValue>("result");
     const std::pair<const char*, ReplyParser> parsers[] = {{"full", &parseReply},
-                                                           {"raw", &parseReplyRaw}};
+                                                           {"packet", &parseIntoPacket}};
     for (const auto& [name, parser] : parsers) {
         QTest::addRow("%s: array", name) << parser << QJsonValue(QJsonArray{QStringLiteral("50")});
         QTest::addRow("%s: null", name) << parser << QJsonValue(QJsonValue::Null);
@@ -154,7 +161,8 @@ void TestJsonRpc::replies() {
     QVERIFY(!reply.isError);
     QCOMPARE(reply.id, QJsonValue(12));
     QCOMPARE(reply.result, result);
-    QVERIFY(reply.rawResult.isEmpty());
+    QVERIFY(!reply.packet.isValid());
+    QVERIFY(reply.packetError.isEmpty());
 }
 
 void TestJsonRpc::replyErrors_data() {
@@ -188,7 +196,7 @@ void TestJsonRpc::replyErrors_data() {
 void TestJsonRpc::replyErrors() {
     QFETCH(QByteArray, frame);
     QFETCH(QString, message);
-    for (ReplyParser parser : {&parseReply, &parseReplyRaw}) {
+    for (ReplyParser parser : {&parseReply, &parseIntoPacket}) {
         try {
             parser(frame);
             QFAIL("accepted");
@@ -198,30 +206,53 @@ void TestJsonRpc::replyErrors() {
     }
 }
 
-void TestJsonRpc::rawResultCarriesThePacket() {
+void TestJsonRpc::objectResultIsReadAsAPacket() {
     const DataPacket packet = samplePacket();
     const QByteArray frame = encodeRawResult(QJsonValue(3), encodePacket(packet));
     QCOMPARE(frame.count('\n'), 1);
 
-    const RpcReply raw = parseReplyRaw(frame);
-    QVERIFY(!raw.isError);
-    QVERIFY(raw.result.isUndefined());
-    const DataPacket fromRaw = decodePacket(raw.rawResult);
+    const RpcReply read = parseIntoPacket(frame);
+    QVERIFY(!read.isError);
+    QVERIFY(read.result.isUndefined());
+    QVERIFY(read.packetError.isEmpty());
+    const DataPacket fromPacket = read.packet.value<DataPacket>();
 
     const RpcReply full = parseReply(frame);
     QVERIFY(isPacketJson(full.result));
     const DataPacket fromFull = packetFromJson(full.result);
-    QCOMPARE(fromRaw.fields, packet.fields);
-    QCOMPARE(fromRaw.rows, packet.rows);
+    QCOMPARE(fromPacket.fields, packet.fields);
+    QCOMPARE(fromPacket.rows, packet.rows);
     QCOMPARE(fromFull.rows, packet.rows);
 
-    // Pretty-printed text from elsewhere still makes a one-line frame.
+    // Pretty-printed text from elsewhere still makes a one-line frame; the id may come last.
     const QByteArray pretty =
         QJsonDocument(packetToJson(packet).toObject()).toJson(QJsonDocument::Indented);
     const QByteArray prettyFrame = encodeRawResult(QJsonValue(4), pretty);
     QCOMPARE(prettyFrame.count('\n'), 1);
-    QCOMPARE(decodePacket(parseReplyRaw(prettyFrame).rawResult).rows, packet.rows);
+    QCOMPARE(parseIntoPacket(prettyFrame).packet.value<DataPacket>().rows, packet.rows);
+    const RpcReply idLast =
+        parseIntoPacket(R"({"result":{"rows":[],"fields":[]},"jsonrpc":"2.0","id":9})");
+    QCOMPARE(idLast.id, QJsonValue(9));
+    QVERIFY(idLast.packet.isValid());
     QVERIFY(parseReply(encodeRawResult(QJsonValue(5), QByteArray())).result.isNull());
+}
+
+// A well-formed answer whose packet is not shaped as one is still our answer (the caller shows
+// why it is refused); text that is not JSON is a broken frame.
+void TestJsonRpc::misshapenPacketIsNoBrokenAnswer() {
+    const RpcReply reply = parseIntoPacket(
+        R"({"jsonrpc":"2.0","id":6,"result":{"fields":[{"name":"A","type":"float"}],)"
+        R"("rows":[[1],["x"],[3]]},"extra":[1,{"b":null}]})");
+    QCOMPARE(reply.id, QJsonValue(6));
+    QVERIFY(!reply.isError);
+    QVERIFY(!reply.packet.isValid());
+    QVERIFY2(reply.packetError.startsWith("invalid packet at offset 53: row 2, field A: "),
+             qPrintable(reply.packetError));
+    QVERIFY(parseIntoPacket(R"({"jsonrpc":"2.0","id":7,"result":{"x":1}})")
+                .packetError.contains("no \"fields\""));
+    QVERIFY_THROWS_EXCEPTION(ProtocolError,
+                             parseIntoPacket(R"({"jsonrpc":"2.0","id":8,"result":{"fields":)"
+                                             R"([{"name":"A","type":"float"}],"rows":[[01]]}})"));
 }
 
 void TestJsonRpc::errorFrameIsOneLine() {
@@ -229,7 +260,7 @@ void TestJsonRpc::errorFrameIsOneLine() {
     const QByteArray frame =
         encodeError(QJsonValue(QStringLiteral("id\n1")), RpcCode::ServerError, message);
     QCOMPARE(frame.count('\n'), 1);
-    for (ReplyParser parser : {&parseReply, &parseReplyRaw}) {
+    for (ReplyParser parser : {&parseReply, &parseIntoPacket}) {
         const RpcReply reply = parser(frame);
         QVERIFY(reply.isError);
         QCOMPARE(reply.errorCode, RpcCode::ServerError);
