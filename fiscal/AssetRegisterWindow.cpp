@@ -42,7 +42,7 @@ QPointer<AssetRegisterWindow>& openWindow() {
     return window;
 }
 
-struct FieldSpec {
+struct FieldColumn {
     const char* name;
     FieldType type;
     int size;
@@ -50,7 +50,7 @@ struct FieldSpec {
 };
 
 // The fields of listAssets' packet, in its order, with their captions.
-const FieldSpec assetFields[] = {
+const FieldColumn assetFields[] = {
     {"CDEMPRESA", FieldType::String, 2, nullptr},
     {"CDBEMATIVO", FieldType::String, 10, "Nr. Bem"},
     {"NMBEMATIVO", FieldType::String, 50, "Nome"},
@@ -115,7 +115,7 @@ const std::pair<const char*, int> assetColumns[] = {
     {"QTAPLICADAENT", 72},
 };
 
-const FieldSpec purchaseFields[] = {
+const FieldColumn purchaseFields[] = {
     {"CHNFE", FieldType::String, 44, "Chave da NF-e"},
     {"CDINSCESTA", FieldType::String, 16, "Inscrição Estadual"},
     {"NRDOCUMENTO", FieldType::String, 9, "NF"},
@@ -155,7 +155,7 @@ const std::pair<const char*, int> pendingExitColumns[] = {
     {"DSCANDIDATOS", 160}, {"DSMOTIVO", 400}, {"CDINSCESTA", 96},
 };
 
-const FieldSpec pendingExitFields[] = {
+const FieldColumn pendingExitFields[] = {
     {"CHNFE", FieldType::String, 44, "Chave da NF-e"},
     {"NRITEM", FieldType::Float, 0, "Item"},
     {"CDINSCESTA", FieldType::String, 16, "Inscrição Estadual"},
@@ -169,15 +169,16 @@ const FieldSpec pendingExitFields[] = {
     {"DSCANDIDATOS", FieldType::String, 400, "Candidatos"},
 };
 
-TClientDataSet* dataSet(QObject* owner, const QString& name, const FieldSpec* specs, int count) {
+TClientDataSet* dataSet(QObject* owner, const QString& name, const FieldColumn* columns,
+                        int count) {
     auto* ds = new TClientDataSet(owner);
     ds->setObjectName(name);
     for (int i = 0; i < count; ++i) {
         TField* f = ds->AddField(
-            ciap::FieldDef{QLatin1String(specs[i].name), specs[i].type, specs[i].size});
-        f->DisplayLabel = specs[i].caption ? QString::fromUtf8(specs[i].caption) : QString();
-        f->Visible = specs[i].caption != nullptr;
-        if (QString::fromLatin1(specs[i].name).endsWith(QLatin1String("CENT"))) {
+            ciap::FieldDef{QLatin1String(columns[i].name), columns[i].type, columns[i].size});
+        f->DisplayLabel = columns[i].caption ? QString::fromUtf8(columns[i].caption) : QString();
+        f->Visible = columns[i].caption != nullptr;
+        if (QString::fromLatin1(columns[i].name).endsWith(QLatin1String("CENT"))) {
             // Whole cents on the wire and in the data set; reais on the screen, exactly.
             f->OnGetText = [](TField& field, QString& text, bool) {
                 text = field.IsNull() ? QString()
@@ -307,7 +308,7 @@ void AssetRegisterWindow::buildDataSets() {
     dtsPendingExits = dataSource(this, QStringLiteral("dtsPendingExits"), cdsPendingExits);
     cdsPendingExits->FieldByName(QStringLiteral("NRITEM"))->DisplayFormat = QStringLiteral("0");
 
-    static const FieldSpec registrationFields[] = {
+    static const FieldColumn registrationFields[] = {
         {"CDINSCESTA", FieldType::String, 16, "Inscrição Estadual"},
         {"NRCNPJ", FieldType::String, 14, "CNPJ"},
         {"SGUF", FieldType::String, 2, "UF"},

@@ -67,7 +67,7 @@ public:
             period = {c.periodStart, c.periodEnd};
         }
         for (const EfdLine& l : c.text.lines()) {
-            if (!l.reg || l.count != int(EfdLayout::spec(*l.reg).fields.size()) + 1)
+            if (!l.reg || l.count != int(EfdLayout::of(*l.reg).fields.size()) + 1)
                 continue;
             switch (*l.reg) {
             case Reg::G125:

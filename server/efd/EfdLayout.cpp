@@ -14,7 +14,7 @@ constexpr bool O = true;   // required
 constexpr bool OC = false; // required on a condition, checked by the register's rules
 
 // clang-format off
-constexpr FieldSpec k0000[] = {
+constexpr FieldLayout k0000[] = {
     {"COD_VER", N, 3, true, 0, O},   {"COD_FIN", N, 1, false, 0, O},
     {"DT_INI", D, 8, true, 0, O},    {"DT_FIN", D, 8, true, 0, O},
     {"NOME", C, 100, false, 0, O},   {"CNPJ", N, 14, true, 0, OC},
@@ -23,9 +23,9 @@ constexpr FieldSpec k0000[] = {
     {"IM", C, 0, false, 0, OC},      {"SUFRAMA", C, 9, true, 0, OC},
     {"IND_PERFIL", C, 1, false, 0, O}, {"IND_ATIV", N, 1, false, 0, O},
 };
-constexpr FieldSpec kIndMov[] = {{"IND_MOV", N, 1, true, 0, O}};
-constexpr FieldSpec kIndMovC[] = {{"IND_MOV", C, 1, true, 0, O}};
-constexpr FieldSpec k0150[] = {
+constexpr FieldLayout kIndMov[] = {{"IND_MOV", N, 1, true, 0, O}};
+constexpr FieldLayout kIndMovC[] = {{"IND_MOV", C, 1, true, 0, O}};
+constexpr FieldLayout k0150[] = {
     {"COD_PART", C, 60, false, 0, O}, {"NOME", C, 100, false, 0, O},
     {"COD_PAIS", N, 5, false, 0, O},  {"CNPJ", N, 14, true, 0, OC},
     {"CPF", N, 11, true, 0, OC},      {"IE", C, 14, false, 0, OC},
@@ -33,8 +33,8 @@ constexpr FieldSpec k0150[] = {
     {"END", C, 60, false, 0, O},      {"NUM", C, 10, false, 0, OC},
     {"COMPL", C, 60, false, 0, OC},   {"BAIRRO", C, 60, false, 0, OC},
 };
-constexpr FieldSpec k0190[] = {{"UNID", C, 6, false, 0, O}, {"DESCR", C, 0, false, 0, O}};
-constexpr FieldSpec k0200[] = {
+constexpr FieldLayout k0190[] = {{"UNID", C, 6, false, 0, O}, {"DESCR", C, 0, false, 0, O}};
+constexpr FieldLayout k0200[] = {
     {"COD_ITEM", C, 60, false, 0, O},   {"DESCR_ITEM", C, 0, false, 0, O},
     {"COD_BARRA", C, 0, false, 0, OC},  {"COD_ANT_ITEM", C, 60, false, 0, OC},
     {"UNID_INV", C, 6, false, 0, O},    {"TIPO_ITEM", N, 2, true, 0, O},
@@ -42,66 +42,66 @@ constexpr FieldSpec k0200[] = {
     {"COD_GEN", N, 2, true, 0, OC},     {"COD_LST", C, 5, false, 0, OC},
     {"ALIQ_ICMS", N, 6, false, 2, OC},  {"CEST", N, 7, true, 0, OC},
 };
-constexpr FieldSpec k0300[] = {
+constexpr FieldLayout k0300[] = {
     {"COD_IND_BEM", C, 60, false, 0, O}, {"IDENT_MERC", C, 1, true, 0, O},
     {"DESCR_ITEM", C, 0, false, 0, O},   {"COD_PRNC", C, 60, false, 0, OC},
     {"COD_CTA", C, 60, false, 0, O},     {"NR_PARC", N, 3, false, 0, OC},
 };
-constexpr FieldSpec k0305[] = {
+constexpr FieldLayout k0305[] = {
     {"COD_CCUS", C, 60, false, 0, O}, {"FUNC", C, 0, false, 0, O},
     {"VIDA_UTIL", N, 3, false, 0, OC},
 };
-constexpr FieldSpec k0500[] = {
+constexpr FieldLayout k0500[] = {
     {"DT_ALT", D, 8, true, 0, O},   {"COD_NAT_CC", C, 2, true, 0, O},
     {"IND_CTA", C, 1, true, 0, O},  {"NIVEL", N, 5, false, 0, O},
     {"COD_CTA", C, 60, false, 0, O}, {"NOME_CTA", C, 60, false, 0, O},
 };
-constexpr FieldSpec k0600[] = {
+constexpr FieldLayout k0600[] = {
     {"DT_ALT", D, 8, true, 0, O}, {"COD_CCUS", C, 60, false, 0, O},
     {"CCUS", C, 60, false, 0, O},
 };
-constexpr FieldSpec k0990[] = {{"QTD_LIN_0", N, 0, false, 0, O}};
-constexpr FieldSpec kG110[] = {
+constexpr FieldLayout k0990[] = {{"QTD_LIN_0", N, 0, false, 0, O}};
+constexpr FieldLayout kG110[] = {
     {"DT_INI", D, 8, true, 0, O},        {"DT_FIN", D, 8, true, 0, O},
     {"SALDO_IN_ICMS", N, 0, false, 2, O}, {"SOM_PARC", N, 0, false, 2, O},
     {"VL_TRIB_EXP", N, 0, false, 2, O},  {"VL_TOTAL", N, 0, false, 2, O},
     {"IND_PER_SAI", N, 0, false, 8, O},  {"ICMS_APROP", N, 0, false, 2, O},
     {"SOM_ICMS_OC", N, 0, false, 2, O},
 };
-constexpr FieldSpec kG125[] = {
+constexpr FieldLayout kG125[] = {
     {"COD_IND_BEM", C, 60, false, 0, O},       {"DT_MOV", D, 8, true, 0, O},
     {"TIPO_MOV", C, 2, true, 0, O},            {"VL_IMOB_ICMS_OP", N, 0, false, 2, OC},
     {"VL_IMOB_ICMS_ST", N, 0, false, 2, OC},   {"VL_IMOB_ICMS_FRT", N, 0, false, 2, OC},
     {"VL_IMOB_ICMS_DIF", N, 0, false, 2, OC},  {"NUM_PARC", N, 3, false, 0, OC},
     {"VL_PARC_PASS", N, 0, false, 2, OC},
 };
-constexpr FieldSpec kG126[] = {
+constexpr FieldLayout kG126[] = {
     {"DT_INI", D, 8, true, 0, O},          {"DT_FIM", D, 8, true, 0, O},
     {"NUM_PARC", N, 3, false, 0, O},       {"VL_PARC_PASS", N, 0, false, 2, O},
     {"VL_TRIB_OC", N, 0, false, 2, O},     {"VL_TOTAL", N, 0, false, 2, O},
     {"IND_PER_SAI", N, 0, false, 8, O},    {"VL_PARC_APROP", N, 0, false, 2, O},
 };
-constexpr FieldSpec kG130[] = {
+constexpr FieldLayout kG130[] = {
     {"IND_EMIT", C, 1, true, 0, O},  {"COD_PART", C, 60, false, 0, O},
     {"COD_MOD", C, 2, true, 0, O},   {"SERIE", C, 3, false, 0, OC},
     {"NUM_DOC", N, 9, false, 0, O},  {"CHV_NFE_CTE", K, 44, true, 0, OC},
     {"DT_DOC", D, 8, true, 0, O},    {"NUM_DA", C, 0, false, 0, OC},
 };
-constexpr FieldSpec kG140[] = {
+constexpr FieldLayout kG140[] = {
     {"NUM_ITEM", N, 3, false, 0, O},              {"COD_ITEM", C, 60, false, 0, O},
     {"QTDE", N, 0, false, 5, O},                  {"UNID", C, 6, false, 0, O},
     {"VL_ICMS_OP_APLICADO", N, 0, false, 2, O},   {"VL_ICMS_ST_APLICADO", N, 0, false, 2, O},
     {"VL_ICMS_FRT_APLICADO", N, 0, false, 2, O},  {"VL_ICMS_DIF_APLICADO", N, 0, false, 2, O},
 };
-constexpr FieldSpec kG990[] = {{"QTD_LIN_G", N, 0, false, 0, O}};
-constexpr FieldSpec k9900[] = {
+constexpr FieldLayout kG990[] = {{"QTD_LIN_G", N, 0, false, 0, O}};
+constexpr FieldLayout k9900[] = {
     {"REG_BLC", C, 4, true, 0, O}, {"QTD_REG_BLC", N, 0, false, 0, O},
 };
-constexpr FieldSpec k9990[] = {{"QTD_LIN_9", N, 0, false, 0, O}};
-constexpr FieldSpec k9999[] = {{"QTD_LIN", N, 0, false, 0, O}};
+constexpr FieldLayout k9990[] = {{"QTD_LIN_9", N, 0, false, 0, O}};
+constexpr FieldLayout k9999[] = {{"QTD_LIN", N, 0, false, 0, O}};
 
 constexpr Reg None = Reg::Count;
-const std::array<RegisterSpec, kRegCount> kRegisters{{
+const std::array<RegisterLayout, kRegCount> kRegisters{{
     {"0000", 0, None, k0000},      {"0001", 1, None, kIndMov},
     {"0150", 2, Reg::R0001, k0150}, {"0190", 2, Reg::R0001, k0190},
     {"0200", 2, Reg::R0001, k0200}, {"0300", 2, Reg::R0001, k0300},
@@ -141,7 +141,7 @@ constexpr const char* kDocumentModels[] = {"01", "1B", "04", "07", "08", "8B",
 
 } // namespace
 
-const RegisterSpec& EfdLayout::spec(Reg reg) {
+const RegisterLayout& EfdLayout::of(Reg reg) {
     return kRegisters[std::size_t(reg)];
 }
 

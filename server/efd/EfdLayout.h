@@ -32,7 +32,7 @@ enum class FieldType : quint8 {
     Key,    // CHV_NFE_CTE: 44 characters, letters allowed where a CNPJ may hold them
 };
 
-struct FieldSpec {
+struct FieldLayout {
     const char* name;
     FieldType type;
     int size;      // most characters (digits for numbers); 0: no limit
@@ -41,18 +41,18 @@ struct FieldSpec {
     bool required; // "O"; "OC" fields are checked by the register's own rules
 };
 
-struct RegisterSpec {
+struct RegisterLayout {
     const char* code;
     int level;  // 0 to 5
     Reg parent; // Reg::Count for blocks' openings, closings and the file's ends
-    std::span<const FieldSpec> fields; // from field 02 on: fields[n - 2] is field n
-    const FieldSpec& field(int number) const { return fields[std::size_t(number - 2)]; }
+    std::span<const FieldLayout> fields; // from field 02 on: fields[n - 2] is field n
+    const FieldLayout& field(int number) const { return fields[std::size_t(number - 2)]; }
 };
 
 class EfdLayout final {
 public:
-    static const RegisterSpec& spec(Reg reg);
-    static QString code(Reg reg) { return QString::fromLatin1(spec(reg).code); }
+    static const RegisterLayout& of(Reg reg);
+    static QString code(Reg reg) { return QString::fromLatin1(of(reg).code); }
     static std::optional<Reg> find(QStringView code);
 
     // COD_VER in force at the period's end (Ato COTEPE/ICMS 44/2018's table): 018 for 2024,

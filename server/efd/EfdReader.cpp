@@ -187,7 +187,7 @@ ReadResult EfdReader::read(const QByteArray& latin1) {
     ReadResult result;
     result.problems = validateText(lines);
     for (const EfdLine& l : lines.lines()) {
-        if (l.reg && l.count == int(EfdLayout::spec(*l.reg).fields.size()) + 1)
+        if (l.reg && l.count == int(EfdLayout::of(*l.reg).fields.size()) + 1)
             readLine(Fields(lines, l), *l.reg, result.file);
     }
     return result;

@@ -144,10 +144,10 @@ Check::Check(const EfdText& textIn)
 std::optional<qint64> Check::value(const EfdLine& line, int number) const {
     if (!line.reg || number > line.count)
         return std::nullopt;
-    const RegisterSpec& spec = EfdLayout::spec(*line.reg);
-    if (number < 2 || std::size_t(number - 2) >= spec.fields.size())
+    const RegisterLayout& layout = EfdLayout::of(*line.reg);
+    if (number < 2 || std::size_t(number - 2) >= layout.fields.size())
         return std::nullopt; // a line with more fields than its register has
-    return EfdFormat::parseFixed(f(line, number), spec.field(number).decimals);
+    return EfdFormat::parseFixed(f(line, number), layout.field(number).decimals);
 }
 
 QDate Check::date(const EfdLine& line, int number) const {
@@ -161,7 +161,7 @@ void Check::report(Rule rule, const EfdLine& line, int field, const QString& mes
     p.line = line.number;
     p.asset = assetOf(line).toString();
     if (line.reg && field >= 2)
-        p.field = QString::fromLatin1(EfdLayout::spec(*line.reg).field(field).name);
+        p.field = QString::fromLatin1(EfdLayout::of(*line.reg).field(field).name);
     p.message = message;
     p.hint = registerHint(rule, p.reg, p.field);
     problems << p;
@@ -178,7 +178,7 @@ void checkFields(Check& c) {
     for (const EfdLine& l : c.text.lines()) {
         if (!l.reg)
             continue;
-        const RegisterSpec& s = EfdLayout::spec(*l.reg);
+        const RegisterLayout& s = EfdLayout::of(*l.reg);
         if (l.count != int(s.fields.size()) + 1) {
             c.report(Rule::FieldCount, l, 0,
                      QStringLiteral("o registro tem %1 campos; o leiaute define %2")
@@ -188,7 +188,7 @@ void checkFields(Check& c) {
         }
         for (int n = 2; n <= l.count; ++n) {
             const QStringView v = c.f(l, n);
-            const FieldSpec& fs = s.field(n);
+            const FieldLayout& fs = s.field(n);
             for (QChar ch : v) {
                 if (ch.unicode() > 0xFF) {
                     c.report(Rule::Encoding, l, n,
@@ -263,11 +263,11 @@ void checkStructure(Check& c) {
     for (const EfdLine& l : lines) {
         if (!l.reg)
             continue;
-        const RegisterSpec& s = EfdLayout::spec(*l.reg);
+        const RegisterLayout& s = EfdLayout::of(*l.reg);
         if (s.parent != Reg::Count && open[std::size_t(s.level - 1)] != s.parent) {
             c.report(Rule::Hierarchy, l, 0,
                      QStringLiteral("o registro %1 deve vir abaixo de um registro %2")
-                         .arg(s.code, EfdLayout::spec(s.parent).code));
+                         .arg(s.code, EfdLayout::of(s.parent).code));
         }
         const int rank = int(*l.reg);
         if (lastRank[std::size_t(s.level)] > rank) {

@@ -27,7 +27,7 @@ public:
         ++m_counts[std::size_t(reg)];
         ++m_lines;
         m_out.append(u'|');
-        m_out.append(QLatin1String(EfdLayout::spec(reg).code, 4));
+        m_out.append(QLatin1String(EfdLayout::of(reg).code, 4));
         m_out.append(u'|');
     }
     void end() { m_out.append(u"\r\n"); }
@@ -88,7 +88,7 @@ private:
         p.reg = EfdLayout::code(m_reg);
         p.line = m_lines;
         p.asset = m_asset;
-        p.field = QString::fromLatin1(EfdLayout::spec(m_reg).field(m_field).name);
+        p.field = QString::fromLatin1(EfdLayout::of(m_reg).field(m_field).name);
         p.message = QStringLiteral("o campo contém o caractere '|' ou uma quebra de linha, "
                                    "que o arquivo não pode representar");
         p.hint = registerHint(Rule::FieldCharacter, p.reg, p.field);
@@ -291,7 +291,7 @@ void writeBloco9(Lines& w) {
         if (counts[std::size_t(r)] == 0)
             continue;
         w.begin(Reg::R9900);
-        w.latin1(EfdLayout::spec(Reg(r)).code).fixed(counts[std::size_t(r)]).end();
+        w.latin1(EfdLayout::of(Reg(r)).code).fixed(counts[std::size_t(r)]).end();
     }
     w.begin(Reg::R9990);
     w.fixed(w.lines() - before + 1).end(); // 9999 counts in Bloco 9
