@@ -8,6 +8,7 @@
 #include "EfdLayout.h"
 #include "EfdWriter.h"
 #include "ExportMessages.h"
+#include "ExportTarget.h"
 #include "MonthRegisterStore.h"
 #include "PurchaseStore.h"
 #include "ReadSnapshot.h"
@@ -35,34 +36,6 @@ struct Context {
     ExitMonthInstalment choice = ExitMonthInstalment::Counts;
     EfdSettings settings;
 };
-
-// The competência the file is written from: the one named, else the month's one appropriated
-// competência; nullopt for a month that has none at all.
-std::optional<CompetenciaRow> pick(const QList<CompetenciaRow>& all, const BlocoGRequest& q) {
-    const QString month = q.month.text();
-    if (!q.tax.isEmpty()) {
-        for (const CompetenciaRow& r : all) {
-            if (r.tax == q.tax)
-                return r;
-        }
-        throw ServiceError::rule(ExportMessages::taxWithoutCompetencia(month, q.tax));
-    }
-    QList<CompetenciaRow> appropriated;
-    QStringList taxes;
-    for (const CompetenciaRow& r : all) {
-        if (r.appropriated()) {
-            appropriated << r;
-            taxes << r.tax;
-        }
-    }
-    if (appropriated.size() > 1)
-        throw ServiceError::rule(ExportMessages::severalTaxes(month, taxes));
-    if (!appropriated.isEmpty())
-        return appropriated.first();
-    if (!all.isEmpty())
-        return all.first();
-    return std::nullopt;
-}
 
 Problem staleProblem(const MonthAsset& m, Staleness why, qint64 nowCents) {
     Problem p;
@@ -250,45 +223,33 @@ private:
     QList<RegisterAsset> m_itemAssets;
 };
 
-QString plainCode(const QString& code) {
-    QString out;
-    for (QChar c : code) {
-        if (c.isLetterOrNumber())
-            out += c;
-    }
-    return out;
-}
-
 } // namespace
 
 BlocoGResult BlocoGExport::run(const BlocoGRequest& q) {
     if (efd::EfdLayout::layoutVersion(q.month.lastDay()).isEmpty())
         throw ServiceError::rule(ExportMessages::layoutUnknown(q.month.text()));
     const ReadSnapshot snapshot(m_session);
+    const ExportTarget target = resolveExportTarget(m_session, q.company, q.registration);
+    const QString& code = target.registration;
+    const QString& companyName = target.companyName;
+    const Registration& registration = target.details;
     RegisterStore registers(m_session);
-    const auto companyName = registers.companyName(q.company);
-    if (!companyName)
-        throw ServiceError::rule(ServerMessages::companyNotRegistered());
-    const auto code = registers.resolveRegistration(q.company, q.registration);
-    if (!code)
-        throw ServiceError::rule(ServerMessages::registrationNotRegistered());
-    const Registration registration =
-        RegistryStore(m_session).registration(q.company, *code).value();
     ChartStore chart(m_session);
 
     Context cx;
     cx.company = q.company;
-    cx.settings = chart.settings(q.company, *code).value_or(EfdSettings{});
-    cx.choice = TaxTablesStore(m_session).exitMonthInstalment(q.company, *code);
+    cx.settings = chart.settings(q.company, code).value_or(EfdSettings{});
+    cx.choice = TaxTablesStore(m_session).exitMonthInstalment(q.company, code);
 
-    const auto row = pick(MonthRegisterStore(m_session).competencias(q.company, *code, q.month), q);
+    const auto row = exportedCompetencia(
+        MonthRegisterStore(m_session).competencias(q.company, code, q.month), q.month, q.tax);
     if (row && !row->appropriated())
         throw ServiceError::rule(ExportMessages::pending(q.month.text(), row->tax));
     if (!row) {
         // A month without a competência is a month without CIAP only when no asset of the
         // registration has an instalment in it.
         int owed = 0;
-        for (const AssetRecord& a : registers.assetsInPlay(q.company, *code, q.month)) {
+        for (const AssetRecord& a : registers.assetsInPlay(q.company, code, q.month)) {
             if (CiapRules::instalmentCents(a, q.month, cx.choice) > 0)
                 ++owed;
         }
@@ -298,7 +259,7 @@ BlocoGResult BlocoGExport::run(const BlocoGRequest& q) {
 
     efd::EfdFile file;
     file.establishment =
-        BlocoGMapping::establishment(*companyName, registration, cx.settings, q.month);
+        BlocoGMapping::establishment(companyName, registration, cx.settings, q.month);
     QList<Problem> problems;
     if (row) {
         cx.row = *row;
@@ -323,11 +284,11 @@ BlocoGResult BlocoGExport::run(const BlocoGRequest& q) {
     }
 
     BlocoGResult result;
-    result.registration = *code;
+    result.registration = code;
     result.tax = row ? row->tax : QString();
     result.movements = int(file.movements.size());
     result.fileName = QStringLiteral("bloco-g-%1-%2-%3%4.txt")
-                          .arg(q.company, plainCode(*code))
+                          .arg(q.company, plainCode(code))
                           .arg(q.month.year())
                           .arg(q.month.month(), 2, 10, QLatin1Char('0'));
     result.problems = problems;

@@ -3,6 +3,7 @@
 #include "CiapRules.h"
 #include "EfdFormat.h"
 #include "ExportMessages.h"
+#include "ExportTarget.h"
 #include "MonthRegisterStore.h"
 #include "ReadSnapshot.h"
 #include "RegisterStore.h"
@@ -22,28 +23,13 @@ using book::BookAsset;
 using book::BookLine;
 
 // The month's appropriated competência: the one of the tax named, else the only one.
-CompetenciaRow pick(const QList<CompetenciaRow>& all, const BookRequest& q) {
-    const QString month = q.month.text();
-    QList<CompetenciaRow> chosen;
-    for (const CompetenciaRow& r : all) {
-        if (q.tax.isEmpty() ? r.appropriated() : r.tax == q.tax)
-            chosen << r;
-    }
-    if (!q.tax.isEmpty() && chosen.isEmpty())
-        throw ServiceError::rule(ExportMessages::taxWithoutCompetencia(month, q.tax));
-    if (chosen.size() > 1) {
-        QStringList taxes;
-        for (const CompetenciaRow& r : chosen)
-            taxes << r.tax;
-        throw ServiceError::rule(ExportMessages::severalTaxes(month, taxes));
-    }
-    if (chosen.isEmpty() && !all.isEmpty())
-        chosen << all.first(); // pending: said so below
-    if (chosen.isEmpty())
-        throw ServiceError::rule(ExportMessages::bookWithoutCompetencia(month));
-    if (!chosen.first().appropriated())
-        throw ServiceError::rule(ExportMessages::bookPending(month, chosen.first().tax));
-    return chosen.first();
+CompetenciaRow appropriatedCompetencia(const QList<CompetenciaRow>& all, const BookRequest& q) {
+    const auto row = exportedCompetencia(all, q.month, q.tax);
+    if (!row)
+        throw ServiceError::rule(ExportMessages::bookWithoutCompetencia(q.month.text()));
+    if (!row->appropriated())
+        throw ServiceError::rule(ExportMessages::bookPending(q.month.text(), row->tax));
+    return *row;
 }
 
 qint64 cents(double value) {
@@ -161,38 +147,29 @@ private:
 } // namespace
 
 QString BookExport::fileName(const BookRequest& q, const QString& registration) {
-    QString plain;
-    for (QChar c : registration) {
-        if (c.isLetterOrNumber())
-            plain += c;
-    }
     return QStringLiteral("livro-ciap-%1-%2-%3-%4%5.pdf")
         .arg(q.model == book::BookModel::C ? QStringLiteral("c") : QStringLiteral("d"), q.company,
-             plain)
+             plainCode(registration))
         .arg(q.month.year())
         .arg(q.month.month(), 2, 10, QLatin1Char('0'));
 }
 
 book::CiapBook BookExport::run(const BookRequest& q) {
     const ReadSnapshot snapshot(m_session);
-    RegisterStore registers(m_session);
-    const auto companyName = registers.companyName(q.company);
-    if (!companyName)
-        throw ServiceError::rule(ServerMessages::companyNotRegistered());
-    const auto code = registers.resolveRegistration(q.company, q.registration);
-    if (!code)
-        throw ServiceError::rule(ServerMessages::registrationNotRegistered());
-    const Registration registration =
-        RegistryStore(m_session).registration(q.company, *code).value();
+    const ExportTarget target = resolveExportTarget(m_session, q.company, q.registration);
+    const QString& code = target.registration;
+    const QString& companyName = target.companyName;
+    const Registration& registration = target.details;
     MonthRegisterStore months(m_session);
-    const CompetenciaRow row = pick(months.competencias(q.company, *code, q.month), q);
-    const auto tax = registers.tax(row.tax);
+    const CompetenciaRow row =
+        appropriatedCompetencia(months.competencias(q.company, code, q.month), q);
+    const auto tax = RegisterStore(m_session).tax(row.tax);
     const bool whole = tax && CiapRules::wholeBalance(tax->kind);
 
     book::CiapBook b;
     b.model = q.model;
-    b.header = {q.company,      *companyName, registration.cnpj,           *code, registration.uf,
-                q.month.text(), row.tax,      tax ? tax->name : QString(), whole};
+    b.header = {q.company,      companyName, registration.cnpj,           code, registration.uf,
+                q.month.text(), row.tax,     tax ? tax->name : QString(), whole};
     b.figures = {cents(row.taxed), cents(row.total), coefficient(row, whole), cents(row.balance),
                  cents(row.credit)};
 
