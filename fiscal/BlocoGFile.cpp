@@ -1,6 +1,7 @@
 #include "BlocoGFile.h"
 
 #include "HostErrors.h"
+#include "MonthFields.h"
 
 #include <QDate>
 #include <QSaveFile>
@@ -18,26 +19,18 @@ QString plain(const QString& text) {
     return out;
 }
 
-QDate monthOf(const QString& text) {
-    return QDate::fromString(QStringLiteral("01/") + text.trimmed(), QStringLiteral("dd/MM/yyyy"));
-}
-
 } // namespace
 
 QString check(const Request& r) {
-    if (r.company.trimmed().isEmpty())
-        return QStringLiteral("Empresa deve ser informada.");
-    if (r.registration.trimmed().isEmpty())
-        return QStringLiteral("Inscrição Estadual deve ser informada.");
-    if (!monthOf(r.month).isValid())
-        return QStringLiteral("Competência deve ser um mês MM/AAAA, como 01/2024.");
+    if (const QString typed = checkTypedMonth(r.company, r.registration, r.month); !typed.isEmpty())
+        return typed;
     if (r.path.trimmed().isEmpty())
         return QStringLiteral("Informe onde gravar o arquivo.");
     return {};
 }
 
 QString suggestedName(const Request& r) {
-    const QDate month = monthOf(r.month);
+    const QDate month = typedMonth(r.month);
     return QStringLiteral("bloco-g-%1-%2-%3.txt")
         .arg(r.company.trimmed().rightJustified(2, u'0'), plain(r.registration),
              month.isValid() ? month.toString(QStringLiteral("yyyyMM")) : QString());

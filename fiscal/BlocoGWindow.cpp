@@ -4,6 +4,7 @@
 #include "FiscalServer.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "MonthFields.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -44,16 +44,11 @@ BlocoGWindow::BlocoGWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Gerar Bloco G"));
     setModal(false);
 
-    edtEmpresa = edit(this, "edtEmpresa", 2);
-    edtEmpresa->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtEmpresa));
-    edtInscricao = edit(this, "edtInscricao", 16);
-    edtCompetencia = edit(this, "edtCompetencia", 7);
-    edtCompetencia->setInputMask(QStringLiteral("99/9999;_"));
-    edtImposto = edit(this, "edtImposto", 2);
-    edtImposto->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtImposto));
-    edtImposto->setPlaceholderText(QStringLiteral("o da competência apropriada"));
+    const MonthFields month = MonthFields::create(this);
+    edtEmpresa = month.company;
+    edtInscricao = month.registration;
+    edtCompetencia = month.month;
+    edtImposto = month.tax;
     edtArquivo = edit(this, "edtArquivo", 1024);
     btnArquivo = new QPushButton(QStringLiteral("..."), this);
     btnArquivo->setObjectName(QStringLiteral("btnArquivo"));

@@ -2,21 +2,15 @@
 
 #include "BookJson.h"
 #include "HostErrors.h"
-
-#include <QDate>
+#include "MonthFields.h"
 
 #include <stdexcept>
 
 namespace livrociap {
 
 QString check(const Request& r) {
-    if (r.company.trimmed().isEmpty())
-        return QStringLiteral("Empresa deve ser informada.");
-    if (r.registration.trimmed().isEmpty())
-        return QStringLiteral("Inscrição Estadual deve ser informada.");
-    if (!QDate::fromString(QStringLiteral("01/") + r.month.trimmed(), QStringLiteral("dd/MM/yyyy"))
-             .isValid())
-        return QStringLiteral("Competência deve ser um mês MM/AAAA, como 01/2024.");
+    if (const QString typed = checkTypedMonth(r.company, r.registration, r.month); !typed.isEmpty())
+        return typed;
     if (r.model != QLatin1String("C") && r.model != QLatin1String("D"))
         return QStringLiteral("Escolha o modelo do livro: C ou D.");
     return {};

@@ -4,6 +4,7 @@
 #include "FiscalServer.h"
 #include "HostErrors.h"
 #include "HostServices.h"
+#include "MonthFields.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -13,19 +14,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
-
-namespace {
-
-QLineEdit* edit(QWidget* parent, const char* name, int maxLength) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setMaxLength(maxLength);
-    return e;
-}
-
-} // namespace
 
 LivroCiapWindow::LivroCiapWindow(QWidget* parent)
     : QDialog(parent)
@@ -34,20 +23,15 @@ LivroCiapWindow::LivroCiapWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("Livro CIAP"));
     setModal(false);
 
-    edtEmpresa = edit(this, "edtEmpresa", 2);
-    edtEmpresa->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtEmpresa));
-    edtInscricao = edit(this, "edtInscricao", 16);
-    edtCompetencia = edit(this, "edtCompetencia", 7);
-    edtCompetencia->setInputMask(QStringLiteral("99/9999;_"));
+    const MonthFields month = MonthFields::create(this);
+    edtEmpresa = month.company;
+    edtInscricao = month.registration;
+    edtCompetencia = month.month;
     cbModelo = new QComboBox(this);
     cbModelo->setObjectName(QStringLiteral("cbModelo"));
     cbModelo->addItem(QStringLiteral("C – o mês e todos os bens"), QStringLiteral("C"));
     cbModelo->addItem(QStringLiteral("D – uma ficha por bem"), QStringLiteral("D"));
-    edtImposto = edit(this, "edtImposto", 2);
-    edtImposto->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,2}")), edtImposto));
-    edtImposto->setPlaceholderText(QStringLiteral("o da competência apropriada"));
+    edtImposto = month.tax;
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Empresa"), edtEmpresa);
