@@ -15,6 +15,34 @@ const QString mayLeave =
                    " WHERE s.CDEMPRESA = a.CDEMPRESA AND s.CDBEMATIVO = a.CDBEMATIVO"
                    " AND s.IDMOVIMENTO = 'S' AND s.CHDOCUMENTO IS NOT NULL))");
 
+// The columns an insert and an update both write, from NMBEMATIVO to IDORIGEM, in that order.
+SqlStatement& bindColumns(SqlStatement& s, const RegisterAsset& asset) {
+    const AssetRecord& r = asset.record;
+    const AssetDetails& d = asset.details;
+    return s.bind(notNull(r.name, 50))
+        .bind(notNull(r.patrimony, 30))
+        .bind(r.registration)
+        .bind(r.entry)
+        .bind(r.ownIcms)
+        .bind(r.stIcms)
+        .bind(r.freightIcms)
+        .bind(r.difalIcms)
+        .bind(r.instalments)
+        .bind(r.appropriationType.isEmpty() ? QStringLiteral("01") : r.appropriationType)
+        .bind(dateOrNull(r.exitDate))
+        .bind(fitted(r.exitKind, 1))
+        .bind(d.component ? QStringLiteral("2") : QStringLiteral("1"))
+        .bind(fitted(d.mainAsset, 10))
+        .bind(fitted(d.account, 60))
+        .bind(fitted(d.costCentre, 60))
+        .bind(fitted(d.function, 200))
+        .bind(d.usefulLife > 0 ? QVariant(d.usefulLife) : QVariant())
+        .bind(fitted(d.item, 60))
+        .bind(fitted(d.unit, 6))
+        .bind(yesNo(d.difalPending))
+        .bind(fitted(d.origin, 2));
+}
+
 } // namespace
 
 bool AssetStore::exists(const QString& company, const QString& code) {
@@ -158,7 +186,6 @@ bool AssetStore::inAnyCompetencia(const QString& company, const QString& code) {
 
 void AssetStore::insert(const RegisterAsset& asset) {
     const AssetRecord& r = asset.record;
-    const AssetDetails& d = asset.details;
     SqlStatement s(
         m_session,
         QStringLiteral("INSERT INTO BEMATIVO (CDEMPRESA, CDBEMATIVO, NMBEMATIVO, CDPATRIBEMATIVO,"
@@ -168,37 +195,13 @@ void AssetStore::insert(const RegisterAsset& asset) {
                        " IDDIFALPENDENTE, IDORIGEM) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                        " ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
         "insert asset");
-    s.bind(asset.company)
-        .bind(r.number)
-        .bind(notNull(r.name, 50))
-        .bind(notNull(r.patrimony, 30))
-        .bind(r.registration)
-        .bind(r.entry)
-        .bind(r.ownIcms)
-        .bind(r.stIcms)
-        .bind(r.freightIcms)
-        .bind(r.difalIcms)
-        .bind(r.instalments)
-        .bind(r.appropriationType.isEmpty() ? QStringLiteral("01") : r.appropriationType)
-        .bind(dateOrNull(r.exitDate))
-        .bind(fitted(r.exitKind, 1))
-        .bind(d.component ? QStringLiteral("2") : QStringLiteral("1"))
-        .bind(fitted(d.mainAsset, 10))
-        .bind(fitted(d.account, 60))
-        .bind(fitted(d.costCentre, 60))
-        .bind(fitted(d.function, 200))
-        .bind(d.usefulLife > 0 ? QVariant(d.usefulLife) : QVariant())
-        .bind(fitted(d.item, 60))
-        .bind(fitted(d.unit, 6))
-        .bind(yesNo(d.difalPending))
-        .bind(fitted(d.origin, 2))
-        .exec();
+    s.bind(asset.company).bind(r.number);
+    bindColumns(s, asset).exec();
     writeDocuments(asset);
 }
 
 void AssetStore::update(const RegisterAsset& asset) {
     const AssetRecord& r = asset.record;
-    const AssetDetails& d = asset.details;
     SqlStatement s(
         m_session,
         QStringLiteral("UPDATE BEMATIVO SET NMBEMATIVO = ?, CDPATRIBEMATIVO = ?, CDINSCESTA = ?,"
@@ -208,31 +211,7 @@ void AssetStore::update(const RegisterAsset& asset) {
                        " DSFUNCAO = ?, NRVIDAUTIL = ?, CDITEM = ?, CDUNIDADE = ?,"
                        " IDDIFALPENDENTE = ?, IDORIGEM = ? WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
         "update asset");
-    s.bind(notNull(r.name, 50))
-        .bind(notNull(r.patrimony, 30))
-        .bind(r.registration)
-        .bind(r.entry)
-        .bind(r.ownIcms)
-        .bind(r.stIcms)
-        .bind(r.freightIcms)
-        .bind(r.difalIcms)
-        .bind(r.instalments)
-        .bind(r.appropriationType.isEmpty() ? QStringLiteral("01") : r.appropriationType)
-        .bind(dateOrNull(r.exitDate))
-        .bind(fitted(r.exitKind, 1))
-        .bind(d.component ? QStringLiteral("2") : QStringLiteral("1"))
-        .bind(fitted(d.mainAsset, 10))
-        .bind(fitted(d.account, 60))
-        .bind(fitted(d.costCentre, 60))
-        .bind(fitted(d.function, 200))
-        .bind(d.usefulLife > 0 ? QVariant(d.usefulLife) : QVariant())
-        .bind(fitted(d.item, 60))
-        .bind(fitted(d.unit, 6))
-        .bind(yesNo(d.difalPending))
-        .bind(fitted(d.origin, 2))
-        .bind(asset.company)
-        .bind(r.number)
-        .exec();
+    bindColumns(s, asset).bind(asset.company).bind(r.number).exec();
     SqlStatement(m_session,
                  QStringLiteral("DELETE FROM BEMDOCUMENTO WHERE CDEMPRESA = ? AND CDBEMATIVO = ?"),
                  "clear asset documents")
