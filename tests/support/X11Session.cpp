@@ -1,6 +1,7 @@
 #include "X11Session.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -148,4 +149,44 @@ bool X11Session::waitUntilStill(const QRect& rect, int timeoutMs) {
             return same;
         },
         timeoutMs);
+}
+
+QString X11Session::launch(QProcess& app, const QString& program, const QStringList& arguments,
+                           const QString& home, int timeoutMs) const {
+    app.setProcessEnvironment(environment(home));
+    app.setProcessChannelMode(QProcess::ForwardedChannels);
+    app.start(program, arguments);
+    QString main;
+    const bool up = waitUntil(
+        [&] {
+            main = windows(QStringLiteral("^CIAP$")).value(0);
+            return !main.isEmpty() && xdotool({QStringLiteral("getactivewindow")}) == main;
+        },
+        timeoutMs);
+    return up ? main : QString();
+}
+
+void X11Session::finish(QProcess& app) {
+    if (app.state() == QProcess::NotRunning)
+        return;
+    app.terminate();
+    if (!app.waitForFinished(5000))
+        app.kill();
+}
+
+QString X11Session::waitForWindow(const QString& titlePattern, int timeoutMs) const {
+    QString found;
+    waitUntil(
+        [&] {
+            found = windows(titlePattern).value(0);
+            return !found.isEmpty() && waitUntilStill(geometry(found), 3000);
+        },
+        timeoutMs);
+    return found;
+}
+
+void X11Session::shot(const QString& name) {
+    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        grab(QRect(0, 0, 1280, 900)).save(QDir(dir).filePath(name));
 }

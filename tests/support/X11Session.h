@@ -44,6 +44,17 @@ public:
     // Polls until the rectangle shows the same picture twice in a row: painting is through.
     static bool waitUntilStill(const QRect& rect, int timeoutMs);
 
+    // The real application started on this display with its home in home; the id of its main
+    // window once that is up and active, empty when it did not come up within timeoutMs.
+    QString launch(QProcess& app, const QString& program, const QStringList& arguments,
+                   const QString& home, int timeoutMs = 20000) const;
+    // Asks the application to end, then ends it.
+    static void finish(QProcess& app);
+    // The first visible window whose title matches, once it has been drawn; empty on timeout.
+    QString waitForWindow(const QString& titlePattern, int timeoutMs) const;
+    // The whole screen saved as name when CIAP_SCREENSHOT_DIR names a folder.
+    static void shot(const QString& name);
+
 private:
     QProcess m_server;
     QProcess m_manager;

@@ -31,7 +31,6 @@ private Q_SLOTS:
 private:
     QStringList messages() const;
     bool messageComes(int timeoutMs) const;
-    void shot(const QString& name) const;
     void sql(const QString& statement) const;
 
     X11Session* m_x;
@@ -53,26 +52,14 @@ void tst_X11BlocoG::initTestCase() {
         worked::buildRegister(session);
         worked::addCompetencia(session, worked::Tax, 2024, 1);
     }
-    m_app.setProcessEnvironment(m_x->environment(m_dir.path()));
-    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_app.start(QStringLiteral(CIAP_APP_FILE),
-                {QStringLiteral("--embedded"), QStringLiteral("--database"), m_database});
-    QVERIFY2(X11Session::waitUntil(
-                 [this] {
-                     m_main = m_x->windows(QStringLiteral("^CIAP$")).value(0);
-                     return !m_main.isEmpty() &&
-                            m_x->xdotool({QStringLiteral("getactivewindow")}) == m_main;
-                 },
-                 20000),
-             "the application did not come up");
+    m_main = m_x->launch(m_app, QStringLiteral(CIAP_APP_FILE),
+                         {QStringLiteral("--embedded"), QStringLiteral("--database"), m_database},
+                         m_dir.path());
+    QVERIFY2(!m_main.isEmpty(), "the application did not come up");
 }
 
 void tst_X11BlocoG::cleanupTestCase() {
-    if (m_app.state() == QProcess::NotRunning)
-        return;
-    m_app.terminate();
-    if (!m_app.waitForFinished(5000))
-        m_app.kill();
+    X11Session::finish(m_app);
 }
 
 QStringList tst_X11BlocoG::messages() const {
@@ -83,12 +70,6 @@ QStringList tst_X11BlocoG::messages() const {
 
 bool tst_X11BlocoG::messageComes(int timeoutMs) const {
     return X11Session::waitUntil([this] { return !messages().isEmpty(); }, timeoutMs);
-}
-
-void tst_X11BlocoG::shot(const QString& name) const {
-    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        X11Session::grab(QRect(0, 0, 1280, 900)).save(QDir(dir).filePath(name));
 }
 
 void tst_X11BlocoG::sql(const QString& statement) const {
@@ -121,10 +102,10 @@ void tst_X11BlocoG::theMonthsFileThenItsProblems() {
     m_x->type(QStringLiteral("012024"));
     m_x->keys(QStringLiteral("Tab Tab"));
     m_x->type(file);
-    shot(QStringLiteral("x11-bloco-g-typed.png"));
+    X11Session::shot(QStringLiteral("x11-bloco-g-typed.png"));
     m_x->keys(QStringLiteral("Return"));
     QVERIFY2(messageComes(10000), "no word after Gerar");
-    shot(QStringLiteral("x11-bloco-g-saved.png"));
+    X11Session::shot(QStringLiteral("x11-bloco-g-saved.png"));
     m_x->keys(QStringLiteral("Return"));
     QVERIFY(X11Session::waitUntil([this] { return messages().isEmpty(); }, 5000));
     QFile saved(file);
@@ -143,7 +124,7 @@ void tst_X11BlocoG::theMonthsFileThenItsProblems() {
     m_x->keys(QStringLiteral("Return"));
     QVERIFY(X11Session::waitUntil([this] { return messages().isEmpty(); }, 5000));
     QVERIFY(X11Session::waitUntilStill(m_x->geometry(window), 5000));
-    shot(QStringLiteral("x11-bloco-g-problems.png"));
+    X11Session::shot(QStringLiteral("x11-bloco-g-problems.png"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), bytes);
 }

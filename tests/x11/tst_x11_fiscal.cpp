@@ -28,9 +28,7 @@ private Q_SLOTS:
 
 private:
     bool admin(const QStringList& arguments);
-    QString window(const QString& title, int timeoutMs) const;
     QVariant stored(const QString& sql) const;
-    void shot(const QString& name) const;
 
     X11Session* m_x;
     QTemporaryDir m_dir;
@@ -67,32 +65,13 @@ void tst_X11Fiscal::initTestCase() {
         QVERIFY(QFile::copy(Data + QStringLiteral("/refused/") + QLatin1String(name),
                             m_documents + u'/' + QLatin1String(name)));
 
-    m_app.setProcessEnvironment(m_x->environment(m_dir.path()));
-    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_app.start(QStringLiteral(CIAP_APP_FILE), {"--embedded", "--database", m_database});
-    m_main = window(QStringLiteral("^CIAP$"), 20000);
+    m_main = m_x->launch(m_app, QStringLiteral(CIAP_APP_FILE),
+                         {"--embedded", "--database", m_database}, m_dir.path(), 30000);
     QVERIFY2(!m_main.isEmpty(), "the application did not come up");
-    QVERIFY(X11Session::waitUntil(
-        [this] { return m_x->xdotool({QStringLiteral("getactivewindow")}) == m_main; }, 10000));
 }
 
 void tst_X11Fiscal::cleanupTestCase() {
-    if (m_app.state() == QProcess::NotRunning)
-        return;
-    m_app.terminate();
-    if (!m_app.waitForFinished(5000))
-        m_app.kill();
-}
-
-QString tst_X11Fiscal::window(const QString& title, int timeoutMs) const {
-    QString found;
-    X11Session::waitUntil(
-        [&] {
-            found = m_x->windows(title).value(0);
-            return !found.isEmpty() && X11Session::waitUntilStill(m_x->geometry(found), 3000);
-        },
-        timeoutMs);
-    return found;
+    X11Session::finish(m_app);
 }
 
 QVariant tst_X11Fiscal::stored(const QString& sql) const {
@@ -110,19 +89,14 @@ QVariant tst_X11Fiscal::stored(const QString& sql) const {
     return value;
 }
 
-void tst_X11Fiscal::shot(const QString& name) const {
-    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        X11Session::grab(QRect(0, 0, 1280, 900)).save(QDir(dir).filePath(name));
-}
-
 void tst_X11Fiscal::importThroughTheDialog() {
     m_x->keys(QStringLiteral("alt+f i"));
-    const QString dialog = window(QStringLiteral("^Importar Documentos$"), 10000);
+    const QString dialog = m_x->waitForWindow(QStringLiteral("^Importar Documentos$"), 10000);
     QVERIFY2(!dialog.isEmpty(), "no import dialog");
     // Pasta…: the folder typed into the chooser.
     m_x->keys(QStringLiteral("alt+s"));
-    QVERIFY2(!window(QStringLiteral("^Pasta com os documentos"), 10000).isEmpty(), "no chooser");
+    QVERIFY2(!m_x->waitForWindow(QStringLiteral("^Pasta com os documentos"), 10000).isEmpty(),
+             "no chooser");
     m_x->type(m_documents);
     m_x->keys(QStringLiteral("Return"));
     QVERIFY(X11Session::waitUntil(
@@ -138,7 +112,7 @@ void tst_X11Fiscal::importThroughTheDialog() {
                  20000),
              "the folder's documents were not imported");
     QVERIFY(X11Session::waitUntilStill(m_x->geometry(dialog), 5000));
-    shot(QStringLiteral("import-summary.png"));
+    X11Session::shot(QStringLiteral("import-summary.png"));
     QCOMPARE(stored(QStringLiteral("SELECT COUNT(*) FROM BEMATIVO")).toInt(), 5);
     m_x->keys(QStringLiteral("Escape"));
     QVERIFY(X11Session::waitUntil(
@@ -179,8 +153,9 @@ void tst_X11Fiscal::completeTheRegisterAndRecordAnExit() {
 
     // Registrar Saída: today, a loss, no document.
     m_x->keys(QStringLiteral("alt+o s"));
-    QVERIFY2(!window(QStringLiteral("^Registrar Saída do Bem 0000000001$"), 10000).isEmpty(),
-             "no exit dialog");
+    QVERIFY2(
+        !m_x->waitForWindow(QStringLiteral("^Registrar Saída do Bem 0000000001$"), 10000).isEmpty(),
+        "no exit dialog");
     m_x->keys(QStringLiteral("Tab Down Return"));
     QVERIFY2(X11Session::waitUntil(
                  [this] {
@@ -198,7 +173,7 @@ void tst_X11Fiscal::completeTheRegisterAndRecordAnExit() {
     // Back to the first columns, where the asset is told apart and what it lacks shows.
     m_x->keys(QStringLiteral("Home"));
     QVERIFY(X11Session::waitUntilStill(m_x->geometry(m_main), 5000));
-    shot(QStringLiteral("asset-register.png"));
+    X11Session::shot(QStringLiteral("asset-register.png"));
 }
 
 int main(int argc, char** argv) {

@@ -27,7 +27,6 @@ private Q_SLOTS:
 
 private:
     QStringList messages() const;
-    void shot(const QString& name) const;
 
     X11Session* m_x;
     QTemporaryDir m_dir;
@@ -48,38 +47,20 @@ void tst_X11LivroCiap::initTestCase() {
         worked::addCompetencia(session, worked::Tax, 2024, 1);
         worked::addCompetencia(session, worked::Tax, 2024, 2, false);
     }
-    m_app.setProcessEnvironment(m_x->environment(m_dir.path()));
-    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_app.start(QStringLiteral(CIAP_APP_FILE),
-                {QStringLiteral("--embedded"), QStringLiteral("--database"), database});
-    QVERIFY2(X11Session::waitUntil(
-                 [this] {
-                     m_main = m_x->windows(QStringLiteral("^CIAP$")).value(0);
-                     return !m_main.isEmpty() &&
-                            m_x->xdotool({QStringLiteral("getactivewindow")}) == m_main;
-                 },
-                 20000),
-             "the application did not come up");
+    m_main = m_x->launch(m_app, QStringLiteral(CIAP_APP_FILE),
+                         {QStringLiteral("--embedded"), QStringLiteral("--database"), database},
+                         m_dir.path());
+    QVERIFY2(!m_main.isEmpty(), "the application did not come up");
 }
 
 void tst_X11LivroCiap::cleanupTestCase() {
-    if (m_app.state() == QProcess::NotRunning)
-        return;
-    m_app.terminate();
-    if (!m_app.waitForFinished(5000))
-        m_app.kill();
+    X11Session::finish(m_app);
 }
 
 QStringList tst_X11LivroCiap::messages() const {
     QStringList all = m_x->windows(QStringLiteral("^(ciap|CIAP)$"));
     all.removeAll(m_main);
     return all;
-}
-
-void tst_X11LivroCiap::shot(const QString& name) const {
-    const QString dir = qEnvironmentVariable("CIAP_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        X11Session::grab(QRect(0, 0, 1280, 900)).save(QDir(dir).filePath(name));
 }
 
 void tst_X11LivroCiap::theBookPreviewedThenAPendingMonth() {
@@ -99,7 +80,7 @@ void tst_X11LivroCiap::theBookPreviewedThenAPendingMonth() {
     m_x->keys(QStringLiteral("Tab"));
     m_x->type(QStringLiteral("012024"));
     m_x->keys(QStringLiteral("Tab Down")); // model D: one sheet per asset
-    shot(QStringLiteral("x11-livro-typed.png"));
+    X11Session::shot(QStringLiteral("x11-livro-typed.png"));
     m_x->keys(QStringLiteral("Return"));
     QString preview;
     QVERIFY2(X11Session::waitUntil(
@@ -111,7 +92,7 @@ void tst_X11LivroCiap::theBookPreviewedThenAPendingMonth() {
              "no preview after Visualizar");
     QVERIFY(X11Session::waitUntilStill(m_x->geometry(preview), 5000));
     QVERIFY(messages().isEmpty());
-    shot(QStringLiteral("x11-livro-preview.png"));
+    X11Session::shot(QStringLiteral("x11-livro-preview.png"));
     m_x->keys(QStringLiteral("Escape"));
     QVERIFY(X11Session::waitUntil(
         [this] { return m_x->windows(QStringLiteral("^Livro CIAP – visualização$")).isEmpty(); },
@@ -124,7 +105,7 @@ void tst_X11LivroCiap::theBookPreviewedThenAPendingMonth() {
     m_x->keys(QStringLiteral("alt+v"));
     QVERIFY2(X11Session::waitUntil([this] { return !messages().isEmpty(); }, 10000),
              "no word about February");
-    shot(QStringLiteral("x11-livro-pending.png"));
+    X11Session::shot(QStringLiteral("x11-livro-pending.png"));
     QVERIFY(m_x->windows(QStringLiteral("^Livro CIAP – visualização$")).isEmpty());
     m_x->keys(QStringLiteral("Return"));
     QVERIFY(X11Session::waitUntil([this] { return messages().isEmpty(); }, 5000));
