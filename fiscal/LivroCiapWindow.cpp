@@ -32,6 +32,9 @@ LivroCiapWindow::LivroCiapWindow(QWidget* parent)
     cbModelo->addItem(QStringLiteral("C – o mês e todos os bens"), QStringLiteral("C"));
     cbModelo->addItem(QStringLiteral("D – uma ficha por bem"), QStringLiteral("D"));
     edtImposto = month.tax;
+    // The edits were made before the model's list: Tab still goes down the form.
+    setTabOrder(edtCompetencia, cbModelo);
+    setTabOrder(cbModelo, edtImposto);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Empresa"), edtEmpresa);
